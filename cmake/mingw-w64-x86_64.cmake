@@ -1,0 +1,20 @@
+# Cross build for Windows x86-64 with Debian's MinGW-w64 (posix thread model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(HBK_MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${HBK_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${HBK_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${HBK_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${HBK_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# One self-contained .exe: no libstdc++, libgcc or winpthread DLLs beside it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+find_program(HBK_WINE NAMES wine wine64 REQUIRED)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${HBK_WINE})
