@@ -1,0 +1,13 @@
+#include "support/PathText.h"
+
+namespace hbk {
+
+std::filesystem::path pathFromText(std::string_view text) {
+    return std::filesystem::path(text);
+}
+
+std::string textFromPath(const std::filesystem::path& path) {
+    return path.native();
+}
+
+} // namespace hbk
