@@ -1,0 +1,108 @@
+#include "data/SkeletonDataInspector.h"
+
+#include "data/JsonSkeleton.h"
+#include "testsupport/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <sstream>
+#include <string>
+
+namespace hbk {
+namespace {
+
+using test::TempDir;
+
+const std::string kJsonDetected = "format: json\nstatus: detected\nversion: 4.2.11\n"
+                                  "message: Spine data version detected.\n";
+const std::string kSkelDetected = "format: skel\nstatus: detected\nversion: 3.8.99\n"
+                                  "message: Spine data version detected.\n";
+const std::string kSkelFromJsonText = "format: skel\nstatus: detected\nversion: 4.2.11\n"
+                                      "message: Spine data version detected.\n";
+const std::string kJsonSchema = "format: json\nstatus: invalid-data\n"
+                                "message: JSON does not contain the minimum Spine skeleton "
+                                "schema.\n";
+const std::string kSkelFailure = "format: skel\nstatus: invalid-data\n"
+                                 "message: SKEL header does not contain a valid Spine version.\n";
+const std::string kNotOpened = "format: unknown\nstatus: file-missing\n"
+                               "message: Skeleton data file could not be opened.\n";
+
+const std::string kJson = R"({"skeleton":{"spine":"4.2.11"},"bones":[]})";
+const std::string kSkel = std::string("\x1c") + std::string(27, 'h') + "\x07" + "3.8.99" + "\x01";
+
+struct FileCase {
+    const char* name;
+    const char* fileName;
+    std::string bytes;
+    std::string report;
+};
+
+void PrintTo(const FileCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class InspectFileTest : public testing::TestWithParam<FileCase> {};
+
+TEST_P(InspectFileTest, ChoosesTheFormatByContent) {
+    const TempDir dir;
+    const FileCase& c = GetParam();
+    const std::filesystem::path file = dir.write(c.fileName, c.bytes);
+    EXPECT_EQ(formatDataReport(SkeletonDataInspector().inspect(file)), c.report);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, InspectFileTest,
+    testing::Values(
+        FileCase{"json", "a.json", kJson, kJsonDetected},
+        FileCase{"binary", "a.skel", kSkel, kSkelDetected},
+        FileCase{"empty file", "a.json", "", kSkelFailure},
+        FileCase{"blanks only", "a.json", " \t\r\n\r\n   ", kSkelFailure},
+        FileCase{"json after blank lines, tabs and CR LF", "a.json", "\r\n\r\n\t\t  \n" + kJson,
+                 kJsonDetected},
+        FileCase{"json after a long run of blanks", "a.json", std::string(100000, ' ') + kJson,
+                 kJsonDetected},
+        // Read as binary, whose scan of the first 256 bytes finds the JSON's version text.
+        FileCase{"byte-order mark", "a.json", "\xef\xbb\xbf" + kJson, kSkelFromJsonText},
+        FileCase{"form feed", "a.json", "\f" + kJson, kSkelFromJsonText},
+        FileCase{"vertical tab", "a.json", "\v" + kJson, kSkelFromJsonText},
+        FileCase{"byte-order mark, no version text", "a.json", "\xef\xbb\xbf{\"bones\":[]}",
+                 kSkelFailure},
+        FileCase{"binary named .json", "skeleton.json", kSkel, kSkelDetected},
+        FileCase{"json named .skel", "skeleton.skel", kJson, kJsonDetected},
+        FileCase{"no extension", "skeleton", kJson, kJsonDetected}));
+
+TEST(InspectFileTest, JsonCheckReadsFromTheFirstByteBlanksIncluded) {
+    // Ten leading blanks put the colon of the bones key on the first byte
+    // past the 1 MiB window; a check that started at the "{" would see it.
+    const std::string key = R"("bones":)";
+    std::string text = std::string(10, ' ') + R"({"spine":"4.2.11","pad":")";
+    text.append(kJsonReadLimit - key.size() + 1 - 2 - text.size(), 'p');
+    text += "\"," + key + "[]}";
+    ASSERT_EQ(text.find(':', kJsonReadLimit - 2), kJsonReadLimit);
+    const TempDir dir;
+    const std::filesystem::path file = dir.write("edge.json", text);
+    EXPECT_EQ(formatDataReport(SkeletonDataInspector().inspect(file)), kJsonSchema);
+}
+
+TEST(InspectFileTest, MissingFileOrFolderCannotBeOpened) {
+    const TempDir dir;
+    const SkeletonDataInspector inspector;
+    EXPECT_EQ(formatDataReport(inspector.inspect(dir.path() / "missing.json")), kNotOpened);
+    EXPECT_EQ(formatDataReport(inspector.inspect(dir.path())), kNotOpened);
+    EXPECT_EQ(formatDataReport(inspector.inspect("")), kNotOpened);
+}
+
+TEST(SniffTest, AsksForOneByteWhenTheFirstIsMeaningful) {
+    std::istringstream json("{\"bones\":[]}");
+    EXPECT_TRUE(startsWithJsonObject(json));
+    EXPECT_EQ(json.tellg(), 1);
+
+    std::istringstream binary("\x1c"
+                              "abc");
+    EXPECT_FALSE(startsWithJsonObject(binary));
+    EXPECT_EQ(binary.tellg(), 1);
+}
+
+} // namespace
+} // namespace hbk
