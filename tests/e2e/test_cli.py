@@ -1,0 +1,131 @@
+"""Command dispatch, usage text, exit codes and the inspect-data reports,
+through the real executable."""
+
+import unittest
+
+from harness import ToolTestCase, lines, run_tool, tool_path, WINDOWS
+
+USAGE = lines(
+    "Halbrook technical prototype",
+    "Usage:",
+    "  halbrook-cli detect",
+    "  halbrook-cli probe <Spine.app|executable> [timeout-ms]",
+    "  halbrook-cli inspect-data <skeleton.json|skeleton.skel>",
+)
+
+JSON_OK = '{"skeleton":{"hash":"x","spine":"4.2.11"},"bones":[{"name":"root"}]}'
+
+
+def skel_header(version):
+    return "\x1c" + "h" * 27 + chr(len(version) + 1) + version + "\x00\x01"
+
+
+def data_report(fmt, status, message, version=None):
+    text = ["format: " + fmt, "status: " + status]
+    if version is not None:
+        text.append("version: " + version)
+    text.append("message: " + message)
+    return lines(*text)
+
+
+DETECTED = "Spine data version detected."
+OUTSIDE = "Spine data version is outside the supported range."
+SCHEMA = "JSON does not contain the minimum Spine skeleton schema."
+SKEL_INVALID = "SKEL header does not contain a valid Spine version."
+
+
+class UsageTest(ToolTestCase):
+    def test_usage_errors(self):
+        cases = [
+            [],
+            ["DETECT"],
+            ["Detect"],
+            ["detect "],
+            ["inspect"],
+            ["--help"],
+            [""],
+            ["probe"],
+            ["inspect-data"],
+            ["INSPECT-DATA", "x.json"],
+        ]
+        for args in cases:
+            with self.subTest(args=args):
+                self.assertRun(run_tool(*args), stdout=USAGE, code=2)
+
+
+class InspectDataTest(ToolTestCase):
+    def test_reports(self):
+        cases = [
+            ("json", "a.json", JSON_OK, data_report("json", "detected", DETECTED, "4.2.11"), 0),
+            ("json, old version", "a.json", '{"bones":[],"spine":"3.7.94"}',
+             data_report("json", "unsupported-version", OUTSIDE, "3.7.94"), 1),
+            ("json, no bones", "a.json", '{"spine":"4.2.1"}',
+             data_report("json", "invalid-data", SCHEMA), 1),
+            ("json, version does not parse", "a.json", '{"bones":[],"spine":"3.8-beta"}',
+             data_report("json", "invalid-data", "Spine JSON version is invalid."), 1),
+            ("binary", "a.skel", skel_header("3.8.99"),
+             data_report("skel", "detected", DETECTED, "3.8.99"), 0),
+            ("binary, newer version", "a.skel", skel_header("4.4.1"),
+             data_report("skel", "unsupported-version", OUTSIDE, "4.4.1"), 1),
+            ("binary, no version", "a.skel", "\x00" + "z" * 300,
+             data_report("skel", "invalid-data", SKEL_INVALID), 1),
+            ("empty file", "empty.json", "", data_report("skel", "invalid-data", SKEL_INVALID), 1),
+            ("binary named .json", "b.json", skel_header("4.1.0"),
+             data_report("skel", "detected", DETECTED, "4.1.0"), 0),
+            ("json named .skel", "j.skel", "\r\n\t " + JSON_OK,
+             data_report("json", "detected", DETECTED, "4.2.11"), 0),
+        ]
+        for name, file_name, content, report, code in cases:
+            with self.subTest(name):
+                path = self.write(file_name, content)
+                self.assertRun(run_tool("inspect-data", tool_path(path)), stdout=report, code=code)
+
+    def test_missing_file(self):
+        self.assertRun(run_tool("inspect-data", tool_path(self.tmp / "missing.json")),
+                       stdout=data_report("unknown", "file-missing",
+                                          "Skeleton data file could not be opened."),
+                       code=1)
+
+    def test_folder_cannot_be_opened(self):
+        self.assertRun(run_tool("inspect-data", tool_path(self.tmp)),
+                       stdout=data_report("unknown", "file-missing",
+                                          "Skeleton data file could not be opened."),
+                       code=1)
+
+    def test_relative_path_and_extra_arguments(self):
+        self.write("rel.json", JSON_OK)
+        self.assertRun(run_tool("inspect-data", "rel.json", "ignored", "also ignored", cwd=self.tmp),
+                       stdout=data_report("json", "detected", DETECTED, "4.2.11"))
+
+    def test_non_ascii_file_name(self):
+        # Under Wine "café €" reaches the program in the ANSI code page 1252
+        # (0xE9, 0x80) and must become U+00E9, U+20AC again to open the file;
+        # read as Latin-1, 0x80 would be U+0080. Natively the UTF-8 bytes stay.
+        path = self.write("caf\u00e9 \u20ac.json", JSON_OK)
+        self.assertRun(run_tool("inspect-data", tool_path(path)),
+                       stdout=data_report("json", "detected", DETECTED, "4.2.11"))
+
+    def test_mebibyte_of_adversarial_json(self):
+        cases = [
+            '{"bones":[],"spine": "4.2.1-' + "x" * (1 << 20),
+            '{"bones"' + " " * (1 << 20),
+            '{"bones":[],"spine":' + "\t" * (1 << 20),
+            '{"bones":[],"spine":"' + "7" * (1 << 20),
+            '{"bones":[],"spine":"4.2.' + "1" * (1 << 20),
+            '{"bones":[],' + '"spine":"4.2.1-' * 70000,
+        ]
+        for index, content in enumerate(cases):
+            with self.subTest(index=index):
+                path = self.write("adversarial.json", content)
+                self.assertRun(run_tool("inspect-data", tool_path(path)),
+                               stdout=data_report("json", "invalid-data", SCHEMA), code=1)
+
+
+class PendingCommandsTest(ToolTestCase):
+    def test_detect_and_probe_are_not_built_yet(self):
+        self.assertEqual(run_tool("detect").code, 1)
+        self.assertEqual(run_tool("probe", "x").code, 1)
+
+
+if __name__ == "__main__":
+    unittest.main()
