@@ -1,0 +1,244 @@
+// Runs a child with posix_spawn: its standard output and standard error
+// share one pipe, it heads a process group of its own that is killed at the
+// time limit and again at the end (as closing a Windows job kills its
+// members), and the pipe is read while the child runs.
+#include "process/ProcessRunner.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+extern char** environ;
+
+namespace hbk {
+
+namespace {
+
+// Owns one file descriptor.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd)
+        : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(Fd&& other) noexcept
+        : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept {
+        if (this != &other) {
+            reset(std::exchange(other.fd_, -1));
+        }
+        return *this;
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    int get() const { return fd_; }
+    void reset(int fd = -1) {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+        fd_ = fd;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// Both ends close on exec, so no other child inherits them; the child gets
+// the write end through dup2, which clears the flag on the copy. The read
+// end does not block, so it can be drained to empty.
+bool createOutputPipe(Fd& readEnd, Fd& writeEnd) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return false;
+    }
+    readEnd.reset(fds[0]);
+    writeEnd.reset(fds[1]);
+    return fcntl(fds[0], F_SETFD, FD_CLOEXEC) == 0 && fcntl(fds[1], F_SETFD, FD_CLOEXEC) == 0 &&
+           fcntl(fds[0], F_SETFL, O_NONBLOCK) == 0;
+}
+
+// Owns the spawn attributes and file actions.
+struct SpawnSetup {
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+    SpawnSetup() {
+        posix_spawnattr_init(&attributes);
+        posix_spawn_file_actions_init(&actions);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+};
+
+// Whether the child has ended, without reaping it: until it is reaped its
+// process-group id cannot be reused, so killing the group stays safe.
+bool hasEnded(pid_t pid) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid;
+}
+
+// Reads what the pipe holds; false once every write end is closed.
+bool drain(int fd, std::string& output) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof(buffer));
+        if (got > 0) {
+            appendOutput(output, buffer, static_cast<std::size_t>(got));
+        } else if (got == 0) {
+            return false;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            return true;
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    // poll takes an int; long limits are waited for in pieces.
+    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
+}
+
+// The status as the shell reports it: the exit code, or 128 plus the number
+// of the signal that ended the child.
+std::int32_t exitCodeOf(int status) {
+    if (WIFEXITED(status)) {
+        return WEXITSTATUS(status);
+    }
+    if (WIFSIGNALED(status)) {
+        return 128 + WTERMSIG(status);
+    }
+    return 1;
+}
+
+class PosixProcessRunner final : public IProcessRunner {
+public:
+    ProcessResult run(const ProcessRequest& request) override;
+};
+
+ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
+    using Clock = std::chrono::steady_clock;
+    constexpr std::chrono::milliseconds kGraceAfterKill{1000};
+
+    ProcessResult result;
+    Fd readEnd;
+    Fd writeEnd;
+    if (!createOutputPipe(readEnd, writeEnd)) {
+        result.errorMessage = "pipe failed.";
+        return result;
+    }
+
+    SpawnSetup setup;
+    posix_spawn_file_actions_adddup2(&setup.actions, writeEnd.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&setup.actions, writeEnd.get(), STDERR_FILENO);
+    if (!request.workingDirectory.empty()) {
+        posix_spawn_file_actions_addchdir_np(&setup.actions, request.workingDirectory.c_str());
+    }
+    // Its own process group, no blocked signals, and SIGPIPE at its default
+    // even if the caller ignores it.
+    sigset_t noSignals;
+    sigemptyset(&noSignals);
+    sigset_t defaultSignals;
+    sigemptyset(&defaultSignals);
+    sigaddset(&defaultSignals, SIGPIPE);
+    posix_spawnattr_setpgroup(&setup.attributes, 0);
+    posix_spawnattr_setsigmask(&setup.attributes, &noSignals);
+    posix_spawnattr_setsigdefault(&setup.attributes, &defaultSignals);
+    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
+                                                    POSIX_SPAWN_SETSIGDEF);
+
+    // The working directory is entered before the program is loaded, so a
+    // relative executable is made absolute against the caller's directory.
+    std::error_code ignored;
+    const std::filesystem::path program =
+        request.executable.is_relative() ? std::filesystem::absolute(request.executable, ignored)
+                                         : request.executable;
+    std::vector<std::string> argvText;
+    argvText.push_back(request.executable.native());
+    argvText.insert(argvText.end(), request.arguments.begin(), request.arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : argvText) {
+        argv.push_back(text.data());
+    }
+    argv.push_back(nullptr);
+
+    pid_t pid = -1;
+    const int spawnError =
+        posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
+    writeEnd.reset();
+    if (spawnError != 0) {
+        result.errorMessage = "posix_spawn failed: " + std::to_string(spawnError);
+        return result;
+    }
+    result.started = true;
+
+    // One limit covers both the child and the collection of its output, as
+    // in the Windows runner; a grace period after a kill drains the rest.
+    auto deadline = Clock::now() + effectiveTimeout(request.timeout);
+    bool childRunning = true;
+    bool pipeOpen = true;
+    bool killed = false;
+    std::chrono::microseconds pause{50};
+    for (;;) {
+        childRunning = childRunning && !hasEnded(pid);
+        if (!childRunning && !pipeOpen) {
+            break;
+        }
+        if (Clock::now() >= deadline) {
+            if (killed) {
+                break;
+            }
+            result.timedOut = childRunning;
+            killpg(pid, SIGKILL);
+            killed = true;
+            deadline = Clock::now() + kGraceAfterKill;
+            continue;
+        }
+        if (pipeOpen) {
+            pollfd watch{readEnd.get(), POLLIN, 0};
+            if (poll(&watch, 1, millisecondsUntil(deadline)) > 0) {
+                pipeOpen = drain(readEnd.get(), result.output);
+            }
+            continue;
+        }
+        // The outputs are closed but the child has not ended: usually it is
+        // a moment from its end, else it runs on without them. Nothing to
+        // wait on but time, in pauses that grow from 50 us to 50 ms.
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - Clock::now()));
+        pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(50));
+    }
+
+    // Whatever of the group is left goes now, then the child is reaped.
+    killpg(pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exitCode = result.timedOut ? 1 : exitCodeOf(status);
+    return result;
+}
+
+} // namespace
+
+std::unique_ptr<IProcessRunner> createProcessRunner() {
+    return std::make_unique<PosixProcessRunner>();
+}
+
+} // namespace hbk

@@ -1,0 +1,297 @@
+// Runs a child with the Windows process API: its standard output and
+// standard error share one pipe, it runs inside a job object that kills it
+// and everything it starts when the job is closed, and the pipe is read
+// while the child runs, so a child of any output size ends on its own.
+#include "process/ProcessRunner.h"
+#include "process/WindowsCommandLine.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <utility>
+
+namespace hbk {
+
+namespace {
+
+// Owns one kernel handle. Both null and INVALID_HANDLE_VALUE mean none.
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE handle)
+        : handle_(handle) {}
+    ~Handle() { reset(); }
+    Handle(Handle&& other) noexcept
+        : handle_(std::exchange(other.handle_, nullptr)) {}
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other) {
+            reset(std::exchange(other.handle_, nullptr));
+        }
+        return *this;
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    void reset(HANDLE handle = nullptr) {
+        if (*this) {
+            CloseHandle(handle_);
+        }
+        handle_ = handle;
+    }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// An anonymous pipe cannot be read with a time limit, so the output channel
+// is a named pipe whose read end is overlapped; the write end, handed to the
+// child, is an ordinary synchronous handle.
+bool createOutputPipe(Handle& readEnd, Handle& writeEnd) {
+    // Process ids are reused at once, and a pipe of an earlier process may
+    // live on in a process that inherited it, so the name also holds the
+    // time. The first-instance flag makes a clash fail instead of sharing.
+    static std::atomic<unsigned long> serial{0};
+    constexpr DWORD kBufferSize = 65536;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        const std::wstring name = L"\\\\.\\pipe\\halbrook-cli-" +
+                                  std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(now.QuadPart) + L"-" + std::to_wstring(serial++);
+        readEnd.reset(CreateNamedPipeW(
+            name.c_str(),
+            PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
+            kBufferSize, 0, nullptr));
+        if (!readEnd) {
+            continue;
+        }
+        SECURITY_ATTRIBUTES inheritable{};
+        inheritable.nLength = sizeof(inheritable);
+        inheritable.bInheritHandle = TRUE;
+        writeEnd.reset(CreateFileW(name.c_str(), GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (writeEnd) {
+            return true;
+        }
+        readEnd.reset();
+    }
+    return false;
+}
+
+// Keeps one overlapped read pending on the pipe and appends what arrives.
+// The destructor cancels a pending read and waits for it, so the kernel
+// never writes into the buffer after it is gone.
+class OutputCollector {
+public:
+    OutputCollector(Handle pipe, std::string& output)
+        : pipe_(std::move(pipe))
+        , event_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+        , output_(output) {
+        overlapped_.hEvent = event_.get();
+        if (!event_) {
+            finished_ = true;
+            return;
+        }
+        startRead();
+    }
+    ~OutputCollector() {
+        if (pending_) {
+            CancelIoEx(pipe_.get(), &overlapped_);
+            DWORD ignored = 0;
+            GetOverlappedResult(pipe_.get(), &overlapped_, &ignored, TRUE);
+        }
+    }
+    OutputCollector(const OutputCollector&) = delete;
+    OutputCollector& operator=(const OutputCollector&) = delete;
+
+    // Signalled when the pending read has completed.
+    HANDLE event() const { return event_.get(); }
+    // Every write end is closed and all data was read, or reading failed.
+    bool finished() const { return finished_; }
+
+    void onEventSignalled() {
+        DWORD got = 0;
+        if (GetOverlappedResult(pipe_.get(), &overlapped_, &got, FALSE)) {
+            pending_ = false;
+            appendOutput(output_, buffer_, got);
+            startRead();
+        } else if (GetLastError() != ERROR_IO_INCOMPLETE) {
+            pending_ = false;
+            finished_ = true;
+        }
+    }
+
+private:
+    // Reads that complete at once are taken in the loop; it ends with a
+    // read pending or at the end of the data.
+    void startRead() {
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(pipe_.get(), buffer_, sizeof(buffer_), nullptr, &overlapped_) &&
+                GetLastError() != ERROR_IO_PENDING) {
+                finished_ = true; // ERROR_BROKEN_PIPE: no writer is left
+                return;
+            }
+            if (!GetOverlappedResult(pipe_.get(), &overlapped_, &got, FALSE)) {
+                if (GetLastError() == ERROR_IO_INCOMPLETE) {
+                    pending_ = true;
+                } else {
+                    finished_ = true;
+                }
+                return;
+            }
+            appendOutput(output_, buffer_, got);
+        }
+    }
+
+    Handle pipe_;
+    Handle event_;
+    std::string& output_;
+    OVERLAPPED overlapped_{};
+    char buffer_[65536];
+    bool pending_ = false;
+    bool finished_ = false;
+};
+
+// Milliseconds from now until the deadline, as a wait takes them.
+DWORD millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return static_cast<DWORD>(std::clamp<std::int64_t>(left.count(), 0, kLongestTimeout));
+}
+
+class WindowsProcessRunner final : public IProcessRunner {
+public:
+    ProcessResult run(const ProcessRequest& request) override;
+};
+
+ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
+    using Clock = std::chrono::steady_clock;
+    constexpr std::chrono::milliseconds kGraceAfterKill{1000};
+
+    ProcessResult result;
+    Handle readEnd;
+    Handle writeEnd;
+    if (!createOutputPipe(readEnd, writeEnd)) {
+        result.errorMessage = "CreatePipe failed.";
+        return result;
+    }
+
+    // Declared in the reverse of the order they are closed in: the read end
+    // (inside the collector), then the job, the thread and the process.
+    Handle process;
+    Handle thread;
+    // The job exists before the child, which starts suspended and is
+    // assigned before it runs: nothing it starts can escape the job.
+    Handle job(CreateJobObjectW(nullptr, nullptr));
+    if (job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                sizeof(limits));
+    }
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    PROCESS_INFORMATION info{};
+
+    std::wstring commandLine = buildCommandLine(request.executable.native(), request.arguments);
+    const wchar_t* directory =
+        request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str();
+    const BOOL created =
+        CreateProcessW(request.executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr,
+                       directory, &startup, &info);
+    const DWORD createError = GetLastError();
+    // From here on only the child and what it starts hold the write end, so
+    // the pipe reports its end once they have all gone.
+    writeEnd.reset();
+    if (!created) {
+        result.errorMessage = "CreateProcessW failed: " + std::to_string(createError);
+        return result;
+    }
+    result.started = true;
+    process.reset(info.hProcess);
+    thread.reset(info.hThread);
+
+    // Without a job only the child itself can be killed.
+    if (job && !AssignProcessToJobObject(job.get(), process.get())) {
+        job.reset();
+    }
+    const auto kill = [&] {
+        if (job) {
+            TerminateJobObject(job.get(), 1);
+        } else {
+            TerminateProcess(process.get(), 1);
+        }
+    };
+
+    const auto start = Clock::now();
+    ResumeThread(thread.get());
+    OutputCollector collector(std::move(readEnd), result.output);
+
+    // One limit covers both the child and the collection of its output: a
+    // process it left behind holding the pipe is killed at the limit too.
+    // After a kill, a further grace period lets the last bytes drain.
+    auto deadline = start + effectiveTimeout(request.timeout);
+    bool childRunning = true;
+    bool killed = false;
+    while (childRunning || !collector.finished()) {
+        if (Clock::now() >= deadline) {
+            if (killed) {
+                break;
+            }
+            childRunning = WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+            result.timedOut = childRunning;
+            kill();
+            killed = true;
+            deadline = Clock::now() + kGraceAfterKill;
+            continue;
+        }
+        HANDLE waits[2];
+        DWORD count = 0;
+        if (childRunning) {
+            waits[count++] = process.get();
+        }
+        if (!collector.finished()) {
+            waits[count++] = collector.event();
+        }
+        const DWORD woke = WaitForMultipleObjects(count, waits, FALSE, millisecondsUntil(deadline));
+        if (woke == WAIT_TIMEOUT) {
+            continue;
+        }
+        if (woke >= WAIT_OBJECT_0 + count) {
+            kill(); // a failed wait must not leave the child running
+            break;
+        }
+        if (waits[woke - WAIT_OBJECT_0] == process.get()) {
+            childRunning = false;
+        } else {
+            collector.onEventSignalled();
+        }
+    }
+
+    DWORD status = 1;
+    GetExitCodeProcess(process.get(), &status);
+    result.exitCode = static_cast<std::int32_t>(status);
+    // Leaving scope closes the read end, then the job, which kills any
+    // member still running.
+    return result;
+}
+
+} // namespace
+
+std::unique_ptr<IProcessRunner> createProcessRunner() {
+    return std::make_unique<WindowsProcessRunner>();
+}
+
+} // namespace hbk

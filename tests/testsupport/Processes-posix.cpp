@@ -1,0 +1,47 @@
+#include "testsupport/Processes.h"
+
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <string>
+#include <thread>
+
+namespace hbk::test {
+
+namespace {
+
+bool gone(std::int64_t pid) {
+    if (kill(static_cast<pid_t>(pid), 0) != 0) {
+        return true;
+    }
+    // A zombie has ended; its parent may be an init that reaps late.
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+} // namespace
+
+bool processGone(std::int64_t pid, std::chrono::milliseconds patience) {
+    const auto until = std::chrono::steady_clock::now() + patience;
+    while (!gone(pid)) {
+        if (std::chrono::steady_clock::now() >= until) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+std::size_t openHandleCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace hbk::test
