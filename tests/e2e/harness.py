@@ -9,6 +9,8 @@ import unittest
 from pathlib import Path
 
 BINARY = Path(os.environ["HBK_BINARY"])
+# The test suite's child program; copied as Spine.com it plays Spine.
+TEST_CHILD = Path(os.environ["HBK_TEST_CHILD"])
 # The emulator (wine) for the Windows build; empty for the native one.
 EMULATOR = os.environ.get("HBK_EMULATOR", "")
 WINDOWS = bool(EMULATOR)
@@ -29,6 +31,19 @@ def tool_path(path):
     return text
 
 
+def printed_path(path):
+    """The bytes the tool prints for the canonical form of an existing path:
+    the ANSI code page 1252 under Wine, the file name's own bytes natively."""
+    text = tool_path(os.path.realpath(path))
+    return text.encode("cp1252") if WINDOWS else os.fsencode(text)
+
+
+def output_lines(*items):
+    """Expected standard output from lines given as bytes or text."""
+    newline = b"\r\n" if WINDOWS else b"\n"
+    return b"".join((i if isinstance(i, bytes) else i.encode("latin-1")) + newline for i in items)
+
+
 class Result:
     def __init__(self, completed):
         self.stdout = completed.stdout
@@ -36,17 +51,31 @@ class Result:
         self.code = completed.returncode
 
 
-def run_tool(*args, env=None, cwd=None, timeout=60):
-    command = ([EMULATOR] if EMULATOR else []) + [str(BINARY)] + [str(a) for a in args]
+def run_command(command, env=None, cwd=None, timeout=60):
     full_env = dict(os.environ)
     # UTF-8 on the Unix side lets Wine hand non-ASCII arguments and file
     # names through to Windows unchanged.
     full_env["LC_ALL"] = "C.UTF-8"
-    if env:
-        full_env.update(env)
+    for name, value in (env or {}).items():
+        if value is None:
+            full_env.pop(name, None)
+        else:
+            full_env[name] = value
     completed = subprocess.run(command, capture_output=True, env=full_env, cwd=cwd,
                                timeout=timeout, check=False)
     return Result(completed)
+
+
+def run_tool(*args, env=None, cwd=None, timeout=60):
+    """Runs the tool; env values of None remove a variable."""
+    command = ([EMULATOR] if EMULATOR else []) + [str(BINARY)] + [str(a) for a in args]
+    return run_command(command, env=env, cwd=cwd, timeout=timeout)
+
+
+def fake_spine_env(*operations):
+    """The environment that makes the test child, started with --version,
+    carry out these operations (see tests/process/child/TestChild.cpp)."""
+    return {"HBK_FAKE_SPINE": "\n".join(operations)}
 
 
 class ToolTestCase(unittest.TestCase):
@@ -58,6 +87,14 @@ class ToolTestCase(unittest.TestCase):
         path = self.tmp / name
         path.parent.mkdir(parents=True, exist_ok=True)
         path.write_bytes(data.encode("latin-1") if isinstance(data, str) else data)
+        return path
+
+    def fake_spine(self, relative="Spine/Spine.com"):
+        """Places a copy of the test child where a Spine executable would be."""
+        path = self.tmp / relative
+        path.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(TEST_CHILD, path)
+        path.chmod(0o755)
         return path
 
     def assertRun(self, result, stdout=b"", stderr=b"", code=0):

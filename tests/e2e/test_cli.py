@@ -121,11 +121,5 @@ class InspectDataTest(ToolTestCase):
                                stdout=data_report("json", "invalid-data", SCHEMA), code=1)
 
 
-class PendingCommandsTest(ToolTestCase):
-    def test_detect_and_probe_are_not_built_yet(self):
-        self.assertEqual(run_tool("detect").code, 1)
-        self.assertEqual(run_tool("probe", "x").code, 1)
-
-
 if __name__ == "__main__":
     unittest.main()

@@ -4,6 +4,7 @@
 // matches.
 #include "data/JsonSkeleton.h"
 #include "data/SkelHeader.h"
+#include "probe/SpineOutputClassifier.h"
 #include "support/Regex.h"
 
 #include <gtest/gtest.h>

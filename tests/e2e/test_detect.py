@@ -1,0 +1,92 @@
+"""The detect command through the real executable. Natively the two program
+folder variables are set by the test; under Wine, which sets them anew for
+every process, through a batch file (ProgramW6432 is what Wine turns into
+ProgramFiles), and with files placed in the prefix's own program folders."""
+
+import os
+import shutil
+import unittest
+from pathlib import Path
+
+from harness import (BINARY, EMULATOR, ToolTestCase, output_lines, printed_path, run_command,
+                     run_tool, tool_path, WINDOWS)
+
+
+def run_detect(program_files, program_files_x86, *extra):
+    """detect with the two variables set to these folders (None: not set)."""
+    if not WINDOWS:
+        return run_tool("detect", *extra, env={"ProgramFiles": program_files,
+                                               "ProgramFiles(x86)": program_files_x86})
+    lines = ["@echo off"]
+    for name, value in (("ProgramW6432", program_files), ("ProgramFiles", program_files),
+                        ("ProgramFiles(x86)", program_files_x86)):
+        lines.append("set %s=%s" % (name, value or ""))
+    lines.append(" ".join('"%s"' % a for a in [tool_path(BINARY), "detect", *extra]))
+    batch = Path(os.environ.get("TMPDIR", "/tmp")) / ("hbk-detect-%d.bat" % os.getpid())
+    batch.write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
+    try:
+        return run_command([EMULATOR, "cmd", "/c", tool_path(batch)])
+    finally:
+        batch.unlink()
+
+
+class DetectTest(ToolTestCase):
+    def test_program_folders(self):
+        pf = self.write("pf/Spine/Spine.com", "")
+        pf86 = self.write("pf86/Spine/Spine.com", "")
+        (self.tmp / "dir/Spine/Spine.com").mkdir(parents=True)
+        folder = lambda name: tool_path(self.tmp / name)
+        cases = [
+            ("neither set", None, None, []),
+            ("both, in order", folder("pf"), folder("pf86"), [pf, pf86]),
+            ("both, other order", folder("pf86"), folder("pf"), [pf86, pf]),
+            ("same folder twice", folder("pf"), folder("pf"), [pf]),
+            ("same folder, other spelling", folder("pf"), folder("pf") + ("\\" if WINDOWS else "/"),
+             [pf]),
+            ("only the x86 folder", None, folder("pf86"), [pf86]),
+            ("folder without Spine", folder("dir"), None, []),
+            ("missing folder", folder("missing"), folder("pf86"), [pf86]),
+        ]
+        for name, program_files, program_files_x86, found in cases:
+            with self.subTest(name):
+                self.assertRun(run_detect(program_files, program_files_x86),
+                               stdout=output_lines(*[printed_path(p) for p in found]),
+                               code=0 if found else 1)
+
+    def test_further_arguments_are_ignored(self):
+        pf = self.write("pf/Spine/Spine.com", "")
+        self.assertRun(run_detect(tool_path(self.tmp / "pf"), None, "extra", "--all"),
+                       stdout=output_lines(printed_path(pf)))
+
+    @unittest.skipUnless(not WINDOWS, "the Windows environment cannot hold an empty variable")
+    def test_empty_value_searches_the_current_folder(self):
+        spine = self.write("Spine/Spine.com", "")
+        self.assertRun(run_tool("detect", cwd=self.tmp,
+                                env={"ProgramFiles": "", "ProgramFiles(x86)": None}),
+                       stdout=output_lines(printed_path(spine)))
+
+
+@unittest.skipUnless(WINDOWS, "Wine's own program folders")
+class DetectInWinePrefixTest(ToolTestCase):
+    def test_spine_in_the_prefix_program_folders(self):
+        drive_c = Path(os.environ["WINEPREFIX"]) / "drive_c"
+        placed = []
+        for folder in ["Program Files", "Program Files (x86)"]:
+            spine = drive_c / folder / "Spine" / "Spine.com"
+            self.assertFalse(spine.exists())
+            spine.parent.mkdir(parents=True)
+            spine.write_bytes(b"")
+            placed.append(spine.parent)
+            self.addCleanup(shutil.rmtree, spine.parent, True)
+        self.assertRun(run_tool("detect"),
+                       stdout=output_lines("C:\\Program Files\\Spine\\Spine.com",
+                                           "C:\\Program Files (x86)\\Spine\\Spine.com"))
+        shutil.rmtree(placed[1])
+        self.assertRun(run_tool("detect"),
+                       stdout=output_lines("C:\\Program Files\\Spine\\Spine.com"))
+        shutil.rmtree(placed[0])
+        self.assertRun(run_tool("detect"), code=1)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,155 @@
+"""The probe command through the real executable, against a fake Spine (the
+test suite's child program copied as Spine.com) that prints, exits or
+sleeps as told."""
+
+import os
+import unittest
+
+from harness import (ToolTestCase, fake_spine_env, output_lines, printed_path, run_tool,
+                     tool_path, WINDOWS)
+
+AVAILABLE = "message: Spine CLI probe succeeded."
+UNRECOGNIZED = "message: Process started, but its output was not recognized as Spine."
+TIMED_OUT = "message: Spine was detected, but the version probe timed out."
+FAILURE_CODE = "message: Spine was detected, but the process returned a failure code."
+NO_EXECUTABLE = b"The supplied path does not contain a Spine executable." + (
+    b"\r\n" if WINDOWS else b"\n")
+INVALID_TIMEOUT = b"Invalid timeout." + (b"\r\n" if WINDOWS else b"\n")
+
+
+class ProbeStatusTest(ToolTestCase):
+    def test_every_status_from_a_real_child(self):
+        cases = [
+            ("launcher and starting line",
+             ["out=Spine Launcher 4.2.1\\r\\n", "out=Starting: Spine 4.2.35 Professional\\r\\n",
+              "exit=0"], [],
+             ["status: available", "launcher: 4.2.1", "editor: 4.2.35",
+              "edition: Professional", AVAILABLE], 0),
+            ("edition is kept untrimmed", ["out=Spine 4.2.35 Basic  ", "exit=0"], [],
+             ["status: available", "editor: 4.2.35", "edition: Basic  ", AVAILABLE], 0),
+            ("version on standard error", ["err=Spine Launcher 4.1.9\\n", "exit=0"], [],
+             ["status: available", "launcher: 4.1.9", AVAILABLE], 0),
+            ("time limit with a unit suffix", ["out=Launching:Spine 4.0.1", "exit=0"], ["1500ms"],
+             ["status: available", "editor: 4.0.1", AVAILABLE], 0),
+            ("timed out after the version", ["out=Spine 4.2.35\\n", "sleep=60000"], ["500"],
+             ["status: observed-but-timed-out", "editor: 4.2.35", TIMED_OUT], 1),
+            ("failure code", ["out=Spine 4.2.35\\n", "exit=1"], [],
+             ["status: launch-failed", "editor: 4.2.35", FAILURE_CODE], 1),
+            ("unrecognised output", ["out=Hello from something else\\n", "exit=0"], [],
+             ["status: unrecognized-output", UNRECOGNIZED], 1),
+            ("timed out without a version", ["out=loading\\n", "sleep=60000"], ["300"],
+             ["status: unrecognized-output", UNRECOGNIZED], 1),
+        ]
+        spine = self.fake_spine()
+        for name, operations, extra, expected, code in cases:
+            with self.subTest(name):
+                result = run_tool("probe", tool_path(spine.parent), *extra,
+                                  env=fake_spine_env(*operations))
+                self.assertRun(result, stdout=output_lines(b"path: " + printed_path(spine),
+                                                           *expected), code=code)
+
+    def test_launch_failure(self):
+        # An empty file is no program on either platform.
+        spine = self.write("Spine/Spine.com", "")
+        message = ("CreateProcessW failed: 193" if WINDOWS  # ERROR_BAD_EXE_FORMAT
+                   else "posix_spawn failed: 13")         # EACCES: not executable
+        self.assertRun(run_tool("probe", tool_path(spine)),
+                       stdout=output_lines(b"path: " + printed_path(spine),
+                                           "status: launch-failed", "message: " + message),
+                       code=1)
+
+    def test_long_line_without_break(self):
+        spine = self.fake_spine()
+        result = run_tool("probe", tool_path(spine),
+                          env=fake_spine_env("out=Spine 4.2.35 ", "flood=2000000", "exit=0"))
+        self.assertEqual(result.code, 0)
+        report = result.stdout.split(b"\r\n" if WINDOWS else b"\n")
+        self.assertEqual(report[1], b"status: available")
+        self.assertEqual(report[2], b"editor: 4.2.35")
+        # The output is kept to its first MiB; the edition is the rest of it.
+        self.assertEqual(len(report[3]), len(b"edition: ") + (1 << 20) - len(b"Spine 4.2.35 "))
+
+
+class ProbeResolutionTest(ToolTestCase):
+    def test_paths_that_resolve(self):
+        com = self.fake_spine("a/Spine.com")
+        self.fake_spine("a/Spine.exe")
+        only_exe = self.fake_spine("b/Spine.exe")
+        app = self.fake_spine("c/Spine.app/Spine.com")
+        env = fake_spine_env("out=Spine 4.2.35", "exit=0")
+        cases = [
+            ("folder", tool_path(com.parent), com),
+            ("folder ending in a separator", tool_path(com.parent) + ("\\" if WINDOWS else "/"),
+             com),
+            (".exe with a .com sibling", tool_path(self.tmp / "a/Spine.exe"), com),
+            (".exe alone", tool_path(only_exe), only_exe),
+            (".app folder", tool_path(app.parent), app),
+        ]
+        for name, argument, resolved in cases:
+            with self.subTest(name):
+                self.assertRun(run_tool("probe", argument, env=env),
+                               stdout=output_lines(b"path: " + printed_path(resolved),
+                                                   "status: available", "editor: 4.2.35",
+                                                   AVAILABLE))
+
+    def test_relative_path_is_printed_absolute(self):
+        spine = self.fake_spine("tools/Spine/Spine.com")
+        self.assertRun(run_tool("probe", "Spine", cwd=self.tmp / "tools",
+                                env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
+                       stdout=output_lines(b"path: " + printed_path(spine), "status: available",
+                                           "editor: 4.2.35", AVAILABLE))
+
+    def test_non_ascii_folder(self):
+        spine = self.fake_spine("caf\u00e9 \u20ac/Spine.com")
+        self.assertRun(run_tool("probe", tool_path(spine.parent),
+                                env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
+                       stdout=output_lines(b"path: " + printed_path(spine), "status: available",
+                                           "editor: 4.2.35", AVAILABLE))
+
+    @unittest.skipUnless(WINDOWS, "POSIX paths are bytes and always print")
+    def test_path_the_code_page_cannot_print(self):
+        # A relative path made absolute picks up the current folder's name,
+        # which code page 1252 cannot represent: one sentence, exit 1, and
+        # no partial report.
+        spine = self.fake_spine("\u0436/Spine.com")
+        self.assertRun(run_tool("probe", "Spine.com", cwd=spine.parent,
+                                env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
+                       stderr=b"A path cannot be converted between text and the file-system "
+                              b"code page.\r\n",
+                       code=1)
+
+    def test_paths_without_an_executable(self):
+        self.fake_spine("exe-only/Spine.exe")
+        (self.tmp / "empty").mkdir()
+        (self.tmp / "nested/Spine.com").mkdir(parents=True)
+        for argument in ["exe-only", "empty", "nested", "missing", "missing/Spine.exe"]:
+            with self.subTest(argument):
+                self.assertRun(run_tool("probe", tool_path(self.tmp / argument)),
+                               stderr=NO_EXECUTABLE, code=1)
+
+    def test_missing_executable_wins_over_an_invalid_timeout(self):
+        self.assertRun(run_tool("probe", tool_path(self.tmp / "missing"), "abc"),
+                       stderr=NO_EXECUTABLE, code=1)
+
+
+class ProbeTimeoutArgumentTest(ToolTestCase):
+    def test_invalid_timeouts_start_nothing(self):
+        spine = self.fake_spine()
+        marker = self.tmp / "started"
+        env = fake_spine_env("pid=" + tool_path(marker), "out=Spine 4.2.35", "exit=0")
+        for timeout in ["abc", "", "-", "+", " ", "99999999999999999999", "-99999999999999999999"]:
+            with self.subTest(timeout=timeout):
+                self.assertRun(run_tool("probe", tool_path(spine), timeout, env=env),
+                               stderr=INVALID_TIMEOUT, code=2)
+                self.assertFalse(marker.exists())
+
+    def test_arguments_after_the_timeout_are_ignored(self):
+        spine = self.fake_spine()
+        self.assertRun(run_tool("probe", tool_path(spine), "  5000", "extra", "more",
+                                env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
+                       stdout=output_lines(b"path: " + printed_path(spine), "status: available",
+                                           "editor: 4.2.35", AVAILABLE))
+
+
+if __name__ == "__main__":
+    unittest.main()
