@@ -4,22 +4,23 @@
 // members), and the pipe is read while the child runs.
 #include "process/ProcessRunner.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
+#include <csignal>
 #include <filesystem>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <system_error>
 #include <thread>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
-extern char** environ;
+extern char** environ; // NOLINT(readability-redundant-declaration): not every libc declares it
 
 namespace hbk {
 
@@ -71,8 +72,8 @@ bool createOutputPipe(Fd& readEnd, Fd& writeEnd) {
 
 // Owns the spawn attributes and file actions.
 struct SpawnSetup {
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes{};
+    posix_spawn_file_actions_t actions{};
     SpawnSetup() {
         posix_spawnattr_init(&attributes);
         posix_spawn_file_actions_init(&actions);
@@ -93,28 +94,21 @@ bool hasEnded(pid_t pid) {
            info.si_pid == pid;
 }
 
-// Reads what the pipe holds; false once every write end is closed.
+// Reads what the pipe holds; false once every write end is closed (or
+// reading fails for good).
 bool drain(int fd, std::string& output) {
     char buffer[65536];
     for (;;) {
         const ssize_t got = read(fd, buffer, sizeof(buffer));
         if (got > 0) {
             appendOutput(output, buffer, static_cast<std::size_t>(got));
-        } else if (got == 0) {
-            return false;
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            return true;
-        } else if (errno != EINTR) {
-            return false;
+            continue;
         }
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        return got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
     }
-}
-
-int millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    // poll takes an int; long limits are waited for in pieces.
-    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
 }
 
 // The status as the shell reports it: the exit code, or 128 plus the number
@@ -135,9 +129,6 @@ public:
 };
 
 ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
-    using Clock = std::chrono::steady_clock;
-    constexpr std::chrono::milliseconds kGraceAfterKill{1000};
-
     ProcessResult result;
     Fd readEnd;
     Fd writeEnd;
@@ -175,6 +166,7 @@ ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
     argvText.push_back(request.executable.native());
     argvText.insert(argvText.end(), request.arguments.begin(), request.arguments.end());
     std::vector<char*> argv;
+    argv.reserve(argvText.size() + 1);
     for (std::string& text : argvText) {
         argv.push_back(text.data());
     }
@@ -190,31 +182,28 @@ ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
     }
     result.started = true;
 
-    // One limit covers both the child and the collection of its output, as
-    // in the Windows runner; a grace period after a kill drains the rest.
-    auto deadline = Clock::now() + effectiveTimeout(request.timeout);
+    RunDeadline deadline(request.timeout);
     bool childRunning = true;
     bool pipeOpen = true;
-    bool killed = false;
     std::chrono::microseconds pause{50};
     for (;;) {
         childRunning = childRunning && !hasEnded(pid);
         if (!childRunning && !pipeOpen) {
             break;
         }
-        if (Clock::now() >= deadline) {
-            if (killed) {
+        if (deadline.passed()) {
+            if (deadline.inGrace()) {
                 break;
             }
             result.timedOut = childRunning;
             killpg(pid, SIGKILL);
-            killed = true;
-            deadline = Clock::now() + kGraceAfterKill;
+            deadline.startGrace();
             continue;
         }
         if (pipeOpen) {
             pollfd watch{readEnd.get(), POLLIN, 0};
-            if (poll(&watch, 1, millisecondsUntil(deadline)) > 0) {
+            // poll takes an int; long limits are waited for in pieces.
+            if (poll(&watch, 1, static_cast<int>(deadline.millisecondsLeft(1 << 30))) > 0) {
                 pipeOpen = drain(readEnd.get(), result.output);
             }
             continue;
@@ -222,7 +211,7 @@ ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
         // The outputs are closed but the child has not ended: usually it is
         // a moment from its end, else it runs on without them. Nothing to
         // wait on but time, in pauses that grow from 50 us to 50 ms.
-        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - Clock::now()));
+        std::this_thread::sleep_for(std::min<RunDeadline::Clock::duration>(pause, deadline.left()));
         pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(50));
     }
 

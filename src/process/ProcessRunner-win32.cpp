@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <string>
 #include <utility>
@@ -153,17 +152,10 @@ private:
     Handle event_;
     std::string& output_;
     OVERLAPPED overlapped_{};
-    char buffer_[65536];
+    char buffer_[65536]{};
     bool pending_ = false;
     bool finished_ = false;
 };
-
-// Milliseconds from now until the deadline, as a wait takes them.
-DWORD millisecondsUntil(std::chrono::steady_clock::time_point deadline) {
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return static_cast<DWORD>(std::clamp<std::int64_t>(left.count(), 0, kLongestTimeout));
-}
 
 class WindowsProcessRunner final : public IProcessRunner {
 public:
@@ -171,9 +163,6 @@ public:
 };
 
 ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
-    using Clock = std::chrono::steady_clock;
-    constexpr std::chrono::milliseconds kGraceAfterKill{1000};
-
     ProcessResult result;
     Handle readEnd;
     Handle writeEnd;
@@ -235,26 +224,22 @@ ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
         }
     };
 
-    const auto start = Clock::now();
+    RunDeadline deadline(request.timeout);
     ResumeThread(thread.get());
     OutputCollector collector(std::move(readEnd), result.output);
 
-    // One limit covers both the child and the collection of its output: a
-    // process it left behind holding the pipe is killed at the limit too.
-    // After a kill, a further grace period lets the last bytes drain.
-    auto deadline = start + effectiveTimeout(request.timeout);
+    // A process the child left behind holding the pipe is killed at the
+    // limit too.
     bool childRunning = true;
-    bool killed = false;
     while (childRunning || !collector.finished()) {
-        if (Clock::now() >= deadline) {
-            if (killed) {
+        if (deadline.passed()) {
+            if (deadline.inGrace()) {
                 break;
             }
             childRunning = WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
             result.timedOut = childRunning;
             kill();
-            killed = true;
-            deadline = Clock::now() + kGraceAfterKill;
+            deadline.startGrace();
             continue;
         }
         HANDLE waits[2];
@@ -265,7 +250,8 @@ ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
         if (!collector.finished()) {
             waits[count++] = collector.event();
         }
-        const DWORD woke = WaitForMultipleObjects(count, waits, FALSE, millisecondsUntil(deadline));
+        const DWORD woke = WaitForMultipleObjects(
+            count, waits, FALSE, static_cast<DWORD>(deadline.millisecondsLeft(kLongestTimeout)));
         if (woke == WAIT_TIMEOUT) {
             continue;
         }

@@ -43,7 +43,28 @@ inline constexpr std::size_t kProcessOutputLimit = 1048576;
 // Windows waits take 32-bit milliseconds with 0xFFFFFFFF meaning forever;
 // every runner treats a negative limit as 0 and caps it just below that.
 inline constexpr std::int64_t kLongestTimeout = 0xFFFFFFFE;
-std::chrono::milliseconds effectiveTimeout(std::int64_t timeout);
+
+// The one time limit of a run, as every runner applies it: the request's
+// limit covers the child and the collection of its output; once it has run
+// out and the group has been killed, a grace period of one second lets the
+// last output drain, and then the runner gives up.
+class RunDeadline {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit RunDeadline(std::int64_t timeout);
+
+    bool passed() const { return Clock::now() >= at_; }
+    bool inGrace() const { return inGrace_; }
+    void startGrace();
+    // Milliseconds left, rounded up, between 0 and `cap`.
+    std::int64_t millisecondsLeft(std::int64_t cap) const;
+    Clock::duration left() const;
+
+private:
+    Clock::time_point at_;
+    bool inGrace_ = false;
+};
 
 // Appends what fits below kProcessOutputLimit; the rest is dropped.
 void appendOutput(std::string& output, const char* data, std::size_t size);
