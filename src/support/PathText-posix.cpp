@@ -3,7 +3,7 @@
 namespace hbk {
 
 std::filesystem::path pathFromText(std::string_view text) {
-    return std::filesystem::path(text);
+    return {text};
 }
 
 std::string textFromPath(const std::filesystem::path& path) {

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include <climits>
-#include <locale.h>
+#include <clocale>
 
 namespace hbk {
 
@@ -40,7 +40,7 @@ std::filesystem::path pathFromText(std::string_view text) {
     }
     std::wstring wide(static_cast<std::size_t>(units), L'\0');
     MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), units);
-    return std::filesystem::path(std::move(wide));
+    return {std::move(wide)};
 }
 
 std::string textFromPath(const std::filesystem::path& path) {

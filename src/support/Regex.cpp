@@ -25,7 +25,7 @@ std::string_view groupText(const RegexMatch& match, int group) {
     if (!sub.matched) {
         return {};
     }
-    return std::string_view(sub.first, static_cast<std::size_t>(sub.second - sub.first));
+    return {sub.first, static_cast<std::size_t>(sub.second - sub.first)};
 }
 
 } // namespace hbk

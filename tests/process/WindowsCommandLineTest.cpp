@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <random>
-#include <shellapi.h>
 #include <string>
 #include <vector>
 

@@ -1,8 +1,9 @@
 #include "testsupport/Processes.h"
 
+#include <signal.h>
+
 #include <filesystem>
 #include <fstream>
-#include <signal.h>
 #include <string>
 #include <thread>
 

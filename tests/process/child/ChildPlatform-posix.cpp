@@ -1,12 +1,13 @@
 #include "ChildPlatform.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
-#include <unistd.h>
 
 extern char** environ;
 
