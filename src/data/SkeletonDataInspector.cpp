@@ -16,6 +16,11 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+DataReport notOpened() {
+    return DataReport{DataFormat::Unknown, DataStatus::FileMissing, std::nullopt,
+                      "Skeleton data file could not be opened."};
+}
+
 } // namespace
 
 bool startsWithJsonObject(std::istream& stream) {
@@ -39,13 +44,18 @@ bool startsWithJsonObject(std::istream& stream) {
     }
 }
 
+DataReport inspectStream(std::istream& stream) {
+    const bool json = startsWithJsonObject(stream);
+    stream.clear();
+    stream.seekg(0);
+    return json ? inspectJson(stream) : inspectSkel(stream);
+}
+
 DataReport SkeletonDataInspector::inspect(const std::filesystem::path& file) const {
-    const DataReport notOpened{DataFormat::Unknown, DataStatus::FileMissing, std::nullopt,
-                               "Skeleton data file could not be opened."};
     // Windows refuses to open a directory as a file; make every platform agree.
     std::error_code ignored;
     if (std::filesystem::is_directory(file, ignored)) {
-        return notOpened;
+        return notOpened();
     }
 
     std::ifstream stream;
@@ -54,13 +64,10 @@ DataReport SkeletonDataInspector::inspect(const std::filesystem::path& file) con
     stream.rdbuf()->pubsetbuf(nullptr, 0);
     stream.open(file, std::ios::binary);
     if (!stream.is_open()) {
-        return notOpened;
+        return notOpened();
     }
 
-    const bool json = startsWithJsonObject(stream);
-    stream.clear();
-    stream.seekg(0);
-    return json ? inspectJson(stream) : inspectSkel(stream);
+    return inspectStream(stream);
 }
 
 } // namespace hbk

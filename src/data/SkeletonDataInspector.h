@@ -11,6 +11,10 @@ namespace hbk {
 // from the current position and leaves the stream wherever it stopped.
 bool startsWithJsonObject(std::istream& stream);
 
+// Chooses the format by the first meaningful byte, rewinds, and hands the
+// stream to the JSON check or the binary header reader.
+DataReport inspectStream(std::istream& stream);
+
 // Opens a skeleton data file and reports its format and Spine version. The
 // format is chosen by content alone: JSON when the first meaningful byte is
 // "{", the binary form otherwise.
