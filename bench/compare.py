@@ -2,7 +2,8 @@
 user would otherwise run on the same input, in the same run.
 
   compare.py --tool build/native/halbrook-cli --fake-spine <test child>
-             [--windows-tool build/windows/halbrook-cli.exe --wine wine] [--runs N]
+             [--windows-tool build/windows/halbrook-cli.exe --windows-fake-spine <test child.exe>
+              --wine wine] [--runs N]
 """
 
 import argparse
@@ -69,6 +70,7 @@ def main():
     parser.add_argument("--tool", required=True)
     parser.add_argument("--fake-spine", required=True)
     parser.add_argument("--windows-tool")
+    parser.add_argument("--windows-fake-spine")
     parser.add_argument("--wine")
     parser.add_argument("--runs", type=int, default=20)
     args = parser.parse_args()
@@ -80,17 +82,24 @@ def main():
         worst_case_json(worst)
         binary_skeleton(binary)
         spine = work / "Spine" / "Spine.com"
-        spine.parent.mkdir()
-        shutil.copyfile(args.fake_spine, spine)
-        spine.chmod(0o755)
+        windows_spine = work / "SpineWin" / "Spine.com"
+        for fake, place in ((args.fake_spine, spine), (args.windows_fake_spine, windows_spine)):
+            if fake:
+                place.parent.mkdir()
+                shutil.copyfile(fake, place)
+                place.chmod(0o755)
+
+        def windows_form(argument):
+            """The argument as the Windows build sees it under Wine."""
+            text = str(windows_spine if argument == spine else argument)
+            return "Z:" + text.replace("/", "\\") if text.startswith("/") else text
 
         def tool_rows(*tool_args, env=None):
             rows = [measure("halbrook-cli", [args.tool, *tool_args], args.runs, env)]
             if args.windows_tool:
-                windows_args = ["Z:" + str(a).replace("/", "\\") if str(a).startswith("/") else a
-                                for a in tool_args]
                 rows.append(measure("halbrook-cli.exe under wine",
-                                    [args.wine, args.windows_tool, *windows_args], args.runs, env))
+                                    [args.wine, args.windows_tool,
+                                     *[windows_form(a) for a in tool_args]], args.runs, env))
             return rows
 
         read_spine = ("import json,sys; print(json.load(open(sys.argv[1],'rb'))"
