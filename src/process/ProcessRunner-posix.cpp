@@ -94,11 +94,12 @@ bool hasEnded(pid_t pid) {
            info.si_pid == pid;
 }
 
-// Reads what the pipe holds; false once every write end is closed (or
-// reading fails for good).
+// Reads what the pipe holds, but no more than 1 MiB, so that a child that
+// writes as fast as it is read still lets the caller check its deadline.
+// False once every write end is closed (or reading fails for good).
 bool drain(int fd, std::string& output) {
     char buffer[65536];
-    for (;;) {
+    for (int reads = 0; reads < 16; ++reads) {
         const ssize_t got = read(fd, buffer, sizeof(buffer));
         if (got > 0) {
             appendOutput(output, buffer, static_cast<std::size_t>(got));
@@ -109,6 +110,7 @@ bool drain(int fd, std::string& output) {
         }
         return got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
     }
+    return true;
 }
 
 // The status as the shell reports it: the exit code, or 128 plus the number

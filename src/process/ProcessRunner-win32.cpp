@@ -82,8 +82,10 @@ bool createOutputPipe(Handle& readEnd, Handle& writeEnd) {
     return false;
 }
 
-// Keeps one overlapped read pending on the pipe and appends what arrives.
-// The destructor cancels a pending read and waits for it, so the kernel
+// Keeps one overlapped read in flight on the pipe and appends what it
+// brings. A read signals the event when it completes, at once or later, so
+// each completion goes back through the caller's wait and deadline check.
+// The destructor cancels a read in flight and waits for it, so the kernel
 // never writes into the buffer after it is gone.
 class OutputCollector {
 public:
@@ -99,7 +101,7 @@ public:
         startRead();
     }
     ~OutputCollector() {
-        if (pending_) {
+        if (inFlight_) {
             CancelIoEx(pipe_.get(), &overlapped_);
             DWORD ignored = 0;
             GetOverlappedResult(pipe_.get(), &overlapped_, &ignored, TRUE);
@@ -108,7 +110,7 @@ public:
     OutputCollector(const OutputCollector&) = delete;
     OutputCollector& operator=(const OutputCollector&) = delete;
 
-    // Signalled when the pending read has completed.
+    // Signalled when the read in flight has completed.
     HANDLE event() const { return event_.get(); }
     // Every write end is closed and all data was read, or reading failed.
     bool finished() const { return finished_; }
@@ -116,35 +118,22 @@ public:
     void onEventSignalled() {
         DWORD got = 0;
         if (GetOverlappedResult(pipe_.get(), &overlapped_, &got, FALSE)) {
-            pending_ = false;
+            inFlight_ = false;
             appendOutput(output_, buffer_, got);
             startRead();
         } else if (GetLastError() != ERROR_IO_INCOMPLETE) {
-            pending_ = false;
-            finished_ = true;
+            inFlight_ = false;
+            finished_ = true; // ERROR_BROKEN_PIPE: no writer is left
         }
     }
 
 private:
-    // Reads that complete at once are taken in the loop; it ends with a
-    // read pending or at the end of the data.
     void startRead() {
-        for (;;) {
-            DWORD got = 0;
-            if (!ReadFile(pipe_.get(), buffer_, sizeof(buffer_), nullptr, &overlapped_) &&
-                GetLastError() != ERROR_IO_PENDING) {
-                finished_ = true; // ERROR_BROKEN_PIPE: no writer is left
-                return;
-            }
-            if (!GetOverlappedResult(pipe_.get(), &overlapped_, &got, FALSE)) {
-                if (GetLastError() == ERROR_IO_INCOMPLETE) {
-                    pending_ = true;
-                } else {
-                    finished_ = true;
-                }
-                return;
-            }
-            appendOutput(output_, buffer_, got);
+        if (ReadFile(pipe_.get(), buffer_, sizeof(buffer_), nullptr, &overlapped_) ||
+            GetLastError() == ERROR_IO_PENDING) {
+            inFlight_ = true;
+        } else {
+            finished_ = true;
         }
     }
 
@@ -153,7 +142,7 @@ private:
     std::string& output_;
     OVERLAPPED overlapped_{};
     char buffer_[65536]{};
-    bool pending_ = false;
+    bool inFlight_ = false;
     bool finished_ = false;
 };
 
