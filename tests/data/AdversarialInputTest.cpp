@@ -2,6 +2,7 @@
 // each must be inspected to an ordinary report, in both builds.
 #include "data/JsonSkeleton.h"
 #include "data/SkeletonDataInspector.h"
+#include "testsupport/DataReports.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +14,7 @@
 namespace hbk {
 namespace {
 
-const std::string kSchemaFailure = "format: json\nstatus: invalid-data\n"
-                                   "message: JSON does not contain the minimum Spine skeleton "
-                                   "schema.\n";
+const std::string kSchemaFailure = test::invalid("json", test::kSchemaMessage);
 
 // Fills the rest of a 1 MiB text with a repeated byte pattern.
 std::string fill(std::string head, const std::string& unit, std::string tail = "") {
@@ -80,8 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
                     AdversarialCase{"random bytes", randomBytes(), kSchemaFailure},
                     AdversarialCase{"long suffix that does close",
                                     fill(R"({"bones":[],"spine":"4.2.1-)", "y", R"("})"),
-                                    "format: json\nstatus: detected\nversion: 4.2.1\n"
-                                    "message: Spine data version detected.\n"}));
+                                    test::detected("json", "4.2.1")}));
 
 } // namespace
 } // namespace hbk

@@ -5,6 +5,7 @@
 #include "data/JsonSkeleton.h"
 #include "data/SkelHeader.h"
 #include "data/SkeletonDataInspector.h"
+#include "testsupport/DataReports.h"
 
 #include <gtest/gtest.h>
 
@@ -93,15 +94,13 @@ std::string longestString(char fill) {
 
 TEST(BoundedReadTest, JsonReadsOneMebibyteAfterTheSniff) {
     const Read read = inspectSparse(R"({"bones":[],"spine":"4.2.11")");
-    EXPECT_EQ(read.report, "format: json\nstatus: detected\nversion: 4.2.11\n"
-                           "message: Spine data version detected.\n");
+    EXPECT_EQ(read.report, test::detected("json", "4.2.11"));
     EXPECT_EQ(read.bytes, 1 + kJsonReadLimit);
 }
 
 TEST(BoundedReadTest, ZerosReadOnlyTheNullStringsAndTheWindow) {
     const Read read = inspectSparse("");
-    EXPECT_EQ(read.report, "format: skel\nstatus: invalid-data\n"
-                           "message: SKEL header does not contain a valid Spine version.\n");
+    EXPECT_EQ(read.report, test::invalid("skel", test::kSkelMessage));
     EXPECT_EQ(read.bytes, 1 + 2 + kSkelScanWindow);
 }
 

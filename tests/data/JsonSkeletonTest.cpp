@@ -1,5 +1,7 @@
 #include "data/JsonSkeleton.h"
 
+#include "testsupport/DataReports.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -9,20 +11,18 @@
 namespace hbk {
 namespace {
 
-const std::string kSchemaFailure = "format: json\nstatus: invalid-data\n"
-                                   "message: JSON does not contain the minimum Spine skeleton "
-                                   "schema.\n";
-const std::string kInvalidVersion = "format: json\nstatus: invalid-data\n"
-                                    "message: Spine JSON version is invalid.\n";
+using test::kJsonVersionMessage;
+using test::kSchemaMessage;
+
+const std::string kSchemaFailure = test::invalid("json", kSchemaMessage);
+const std::string kInvalidVersion = test::invalid("json", kJsonVersionMessage);
 
 std::string detected(const std::string& version) {
-    return "format: json\nstatus: detected\nversion: " + version +
-           "\nmessage: Spine data version detected.\n";
+    return test::detected("json", version);
 }
 
 std::string unsupported(const std::string& version) {
-    return "format: json\nstatus: unsupported-version\nversion: " + version +
-           "\nmessage: Spine data version is outside the supported range.\n";
+    return test::unsupported("json", version);
 }
 
 std::string inspectText(const std::string& text) {

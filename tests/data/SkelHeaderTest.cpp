@@ -1,5 +1,7 @@
 #include "data/SkelHeader.h"
 
+#include "testsupport/DataReports.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -9,17 +11,14 @@
 namespace hbk {
 namespace {
 
-const std::string kSkelFailure = "format: skel\nstatus: invalid-data\n"
-                                 "message: SKEL header does not contain a valid Spine version.\n";
+const std::string kSkelFailure = test::invalid("skel", test::kSkelMessage);
 
 std::string detected(const std::string& version) {
-    return "format: skel\nstatus: detected\nversion: " + version +
-           "\nmessage: Spine data version detected.\n";
+    return test::detected("skel", version);
 }
 
 std::string unsupported(const std::string& version) {
-    return "format: skel\nstatus: unsupported-version\nversion: " + version +
-           "\nmessage: Spine data version is outside the supported range.\n";
+    return test::unsupported("skel", version);
 }
 
 // A length-prefixed string with a one-byte prefix.

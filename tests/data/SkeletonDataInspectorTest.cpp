@@ -1,6 +1,7 @@
 #include "data/SkeletonDataInspector.h"
 
 #include "data/JsonSkeleton.h"
+#include "testsupport/DataReports.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,19 +15,14 @@ namespace {
 
 using test::TempDir;
 
-const std::string kJsonDetected = "format: json\nstatus: detected\nversion: 4.2.11\n"
-                                  "message: Spine data version detected.\n";
-const std::string kSkelDetected = "format: skel\nstatus: detected\nversion: 3.8.99\n"
-                                  "message: Spine data version detected.\n";
-const std::string kSkelFromJsonText = "format: skel\nstatus: detected\nversion: 4.2.11\n"
-                                      "message: Spine data version detected.\n";
-const std::string kJsonSchema = "format: json\nstatus: invalid-data\n"
-                                "message: JSON does not contain the minimum Spine skeleton "
-                                "schema.\n";
-const std::string kSkelFailure = "format: skel\nstatus: invalid-data\n"
-                                 "message: SKEL header does not contain a valid Spine version.\n";
-const std::string kNotOpened = "format: unknown\nstatus: file-missing\n"
-                               "message: Skeleton data file could not be opened.\n";
+const std::string kJsonDetected = test::detected("json", "4.2.11");
+const std::string kSkelDetected = test::detected("skel", "3.8.99");
+// JSON read as binary: the scan of its first 256 bytes finds the version text.
+const std::string kSkelFromJsonText = test::detected("skel", "4.2.11");
+const std::string kJsonSchema = test::invalid("json", test::kSchemaMessage);
+const std::string kSkelFailure = test::invalid("skel", test::kSkelMessage);
+const std::string kNotOpened =
+    test::printedReport("unknown", "file-missing", test::kNotOpenedMessage);
 
 const std::string kJson = R"({"skeleton":{"spine":"4.2.11"},"bones":[]})";
 const std::string kSkel = std::string("\x1c") + std::string(27, 'h') + "\x07" + "3.8.99" + "\x01";
@@ -53,24 +49,23 @@ TEST_P(InspectFileTest, ChoosesTheFormatByContent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, InspectFileTest,
-    testing::Values(
-        FileCase{"json", "a.json", kJson, kJsonDetected},
-        FileCase{"binary", "a.skel", kSkel, kSkelDetected},
-        FileCase{"empty file", "a.json", "", kSkelFailure},
-        FileCase{"blanks only", "a.json", " \t\r\n\r\n   ", kSkelFailure},
-        FileCase{"json after blank lines, tabs and CR LF", "a.json", "\r\n\r\n\t\t  \n" + kJson,
-                 kJsonDetected},
-        FileCase{"json after a long run of blanks", "a.json", std::string(100000, ' ') + kJson,
-                 kJsonDetected},
-        // Read as binary, whose scan of the first 256 bytes finds the JSON's version text.
-        FileCase{"byte-order mark", "a.json", "\xef\xbb\xbf" + kJson, kSkelFromJsonText},
-        FileCase{"form feed", "a.json", "\f" + kJson, kSkelFromJsonText},
-        FileCase{"vertical tab", "a.json", "\v" + kJson, kSkelFromJsonText},
-        FileCase{"byte-order mark, no version text", "a.json", "\xef\xbb\xbf{\"bones\":[]}",
-                 kSkelFailure},
-        FileCase{"binary named .json", "skeleton.json", kSkel, kSkelDetected},
-        FileCase{"json named .skel", "skeleton.skel", kJson, kJsonDetected},
-        FileCase{"no extension", "skeleton", kJson, kJsonDetected}));
+    testing::Values(FileCase{"json", "a.json", kJson, kJsonDetected},
+                    FileCase{"binary", "a.skel", kSkel, kSkelDetected},
+                    FileCase{"empty file", "a.json", "", kSkelFailure},
+                    FileCase{"blanks only", "a.json", " \t\r\n\r\n   ", kSkelFailure},
+                    FileCase{"json after blank lines, tabs and CR LF", "a.json",
+                             "\r\n\r\n\t\t  \n" + kJson, kJsonDetected},
+                    FileCase{"json after a long run of blanks", "a.json",
+                             std::string(100000, ' ') + kJson, kJsonDetected},
+                    FileCase{"byte-order mark", "a.json", "\xef\xbb\xbf" + kJson,
+                             kSkelFromJsonText},
+                    FileCase{"form feed", "a.json", "\f" + kJson, kSkelFromJsonText},
+                    FileCase{"vertical tab", "a.json", "\v" + kJson, kSkelFromJsonText},
+                    FileCase{"byte-order mark, no version text", "a.json",
+                             "\xef\xbb\xbf{\"bones\":[]}", kSkelFailure},
+                    FileCase{"binary named .json", "skeleton.json", kSkel, kSkelDetected},
+                    FileCase{"json named .skel", "skeleton.skel", kJson, kJsonDetected},
+                    FileCase{"no extension", "skeleton", kJson, kJsonDetected}));
 
 TEST(InspectFileTest, JsonCheckReadsFromTheFirstByteBlanksIncluded) {
     // Ten leading blanks put the colon of the bones key on the first byte

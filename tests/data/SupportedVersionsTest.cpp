@@ -1,5 +1,7 @@
 #include "data/SupportedVersions.h"
 
+#include "testsupport/DataReports.h"
+
 #include <gtest/gtest.h>
 
 namespace hbk {
@@ -39,17 +41,10 @@ TEST(SupportedVersionsTest, JudgesTheRange) {
 
 TEST(SupportedVersionsTest, ReportAlwaysCarriesTheVersion) {
     const DataReport detected = makeVersionReport(DataFormat::Json, Version{4, 2, 11});
-    EXPECT_EQ(formatDataReport(detected), "format: json\n"
-                                          "status: detected\n"
-                                          "version: 4.2.11\n"
-                                          "message: Spine data version detected.\n");
+    EXPECT_EQ(formatDataReport(detected), test::detected("json", "4.2.11"));
 
     const DataReport outside = makeVersionReport(DataFormat::Skel, Version{5, 0, std::nullopt});
-    EXPECT_EQ(formatDataReport(outside),
-              "format: skel\n"
-              "status: unsupported-version\n"
-              "version: 5.0\n"
-              "message: Spine data version is outside the supported range.\n");
+    EXPECT_EQ(formatDataReport(outside), test::unsupported("skel", "5.0"));
 }
 
 } // namespace
