@@ -232,6 +232,20 @@ TEST(ProcessRunnerTest, GrandchildHoldingTheChannelIsKilledAtTheLimit) {
     EXPECT_TRUE(test::processGone(readId(pidFile), 5s));
 }
 
+TEST(ProcessRunnerTest, GrandchildLeftWithoutTheChannelIsKilledAtTheEnd) {
+    // The channel closes when the child ends, so the run ends at once (under
+    // Wine, whose console for a CREATE_NO_WINDOW child keeps the channel open
+    // while any of its processes lives, at the limit); what the child left
+    // behind must not outlive the run.
+    const TempDir dir;
+    const std::filesystem::path pidFile = dir.path() / "grandchild.pid";
+    const ProcessResult result = runChild({"detached=60000," + pidFile.string(), "exit=0"}, 2000);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, "");
+    EXPECT_TRUE(test::processGone(readId(pidFile), 5s));
+}
+
 TEST(ProcessRunnerTest, TimedOutChildTakesItsGrandchildAlong) {
     const TempDir dir;
     const std::filesystem::path childFile = dir.path() / "child.pid";

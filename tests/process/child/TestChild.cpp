@@ -9,6 +9,7 @@
 //   flood=BYTES         write BYTES bytes to stdout
 //   forever             write to stdout without end
 //   grandchild=MS,FILE  start a copy that sleeps MS, write its id to FILE
+//   detached=MS,FILE    the same, but the copy first closes its outputs
 //   pid=FILE            write this process's id to FILE
 //   abort               end through std::abort
 //   close-outputs       close stdout and stderr and go on
@@ -83,11 +84,14 @@ bool perform(const std::string& op, const std::vector<std::string>& rest) {
         writeFlood(std::stoll(value));
     } else if (name == "forever") {
         writeFlood(-1);
-    } else if (name == "grandchild") {
+    } else if (name == "grandchild" || name == "detached") {
         const std::size_t comma = value.find(',');
-        const std::int64_t id =
-            child::spawnSelf({"sleep=" + value.substr(0, comma), "out=grandchild done\\n"});
-        std::ofstream(value.substr(comma + 1)) << id << '\n';
+        std::vector<std::string> operations = {"sleep=" + value.substr(0, comma),
+                                               "out=grandchild done\\n"};
+        if (name == "detached") {
+            operations.insert(operations.begin(), "close-outputs");
+        }
+        std::ofstream(value.substr(comma + 1)) << child::spawnSelf(operations) << '\n';
     } else if (name == "pid") {
         std::ofstream(value) << child::processId() << '\n';
     } else if (name == "abort") {
