@@ -1,6 +1,7 @@
 #include "discovery/SpineLocator.h"
 
 #include "testsupport/Environment.h"
+#include "testsupport/Platform.h"
 #include "testsupport/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +17,7 @@ using test::ScopedCurrentDirectory;
 using test::ScopedEnvironment;
 using test::TempDir;
 
-#ifdef _WIN32
-constexpr bool kWindows = true;
-#else
-constexpr bool kWindows = false;
-#endif
+using test::kWindows;
 
 // What resolveExecutable must answer: the canonical form of a file below
 // the folder, or nothing.

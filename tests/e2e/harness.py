@@ -16,11 +16,11 @@ EMULATOR = os.environ.get("HBK_EMULATOR", "")
 WINDOWS = bool(EMULATOR)
 
 
-def lines(*text):
-    """Expected standard output: each line ends in CR LF on Windows, where
-    the stream is in text mode, and in LF elsewhere."""
-    newline = "\r\n" if WINDOWS else "\n"
-    return "".join(line + newline for line in text).encode("latin-1")
+def lines(*items):
+    """Expected output from lines given as text or bytes: each ends in CR LF
+    on Windows, where the streams are in text mode, and in LF elsewhere."""
+    newline = b"\r\n" if WINDOWS else b"\n"
+    return b"".join((i if isinstance(i, bytes) else i.encode("latin-1")) + newline for i in items)
 
 
 def tool_path(path):
@@ -36,12 +36,6 @@ def printed_path(path):
     the ANSI code page 1252 under Wine, the file name's own bytes natively."""
     text = tool_path(os.path.realpath(path))
     return text.encode("cp1252") if WINDOWS else os.fsencode(text)
-
-
-def output_lines(*items):
-    """Expected standard output from lines given as bytes or text."""
-    newline = b"\r\n" if WINDOWS else b"\n"
-    return b"".join((i if isinstance(i, bytes) else i.encode("latin-1")) + newline for i in items)
 
 
 class Result:

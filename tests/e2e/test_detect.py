@@ -8,7 +8,7 @@ import shutil
 import unittest
 from pathlib import Path
 
-from harness import (BINARY, EMULATOR, ToolTestCase, output_lines, printed_path, run_command,
+from harness import (BINARY, EMULATOR, ToolTestCase, lines, printed_path, run_command,
                      run_tool, tool_path, WINDOWS)
 
 
@@ -50,20 +50,20 @@ class DetectTest(ToolTestCase):
         for name, program_files, program_files_x86, found in cases:
             with self.subTest(name):
                 self.assertRun(run_detect(program_files, program_files_x86),
-                               stdout=output_lines(*[printed_path(p) for p in found]),
+                               stdout=lines(*[printed_path(p) for p in found]),
                                code=0 if found else 1)
 
     def test_further_arguments_are_ignored(self):
         pf = self.write("pf/Spine/Spine.com", "")
         self.assertRun(run_detect(tool_path(self.tmp / "pf"), None, "extra", "--all"),
-                       stdout=output_lines(printed_path(pf)))
+                       stdout=lines(printed_path(pf)))
 
     @unittest.skipUnless(not WINDOWS, "the Windows environment cannot hold an empty variable")
     def test_empty_value_searches_the_current_folder(self):
         spine = self.write("Spine/Spine.com", "")
         self.assertRun(run_tool("detect", cwd=self.tmp,
                                 env={"ProgramFiles": "", "ProgramFiles(x86)": None}),
-                       stdout=output_lines(printed_path(spine)))
+                       stdout=lines(printed_path(spine)))
 
 
 @unittest.skipUnless(WINDOWS, "Wine's own program folders")
@@ -79,11 +79,11 @@ class DetectInWinePrefixTest(ToolTestCase):
             placed.append(spine.parent)
             self.addCleanup(shutil.rmtree, spine.parent, True)
         self.assertRun(run_tool("detect"),
-                       stdout=output_lines("C:\\Program Files\\Spine\\Spine.com",
+                       stdout=lines("C:\\Program Files\\Spine\\Spine.com",
                                            "C:\\Program Files (x86)\\Spine\\Spine.com"))
         shutil.rmtree(placed[1])
         self.assertRun(run_tool("detect"),
-                       stdout=output_lines("C:\\Program Files\\Spine\\Spine.com"))
+                       stdout=lines("C:\\Program Files\\Spine\\Spine.com"))
         shutil.rmtree(placed[0])
         self.assertRun(run_tool("detect"), code=1)
 

@@ -2,19 +2,17 @@
 test suite's child program copied as Spine.com) that prints, exits or
 sleeps as told."""
 
-import os
 import unittest
 
-from harness import (ToolTestCase, fake_spine_env, output_lines, printed_path, run_tool,
+from harness import (ToolTestCase, fake_spine_env, lines, printed_path, run_tool,
                      tool_path, WINDOWS)
 
 AVAILABLE = "message: Spine CLI probe succeeded."
 UNRECOGNIZED = "message: Process started, but its output was not recognized as Spine."
 TIMED_OUT = "message: Spine was detected, but the version probe timed out."
 FAILURE_CODE = "message: Spine was detected, but the process returned a failure code."
-NO_EXECUTABLE = b"The supplied path does not contain a Spine executable." + (
-    b"\r\n" if WINDOWS else b"\n")
-INVALID_TIMEOUT = b"Invalid timeout." + (b"\r\n" if WINDOWS else b"\n")
+NO_EXECUTABLE = lines("The supplied path does not contain a Spine executable.")
+INVALID_TIMEOUT = lines("Invalid timeout.")
 
 
 class ProbeStatusTest(ToolTestCase):
@@ -45,7 +43,7 @@ class ProbeStatusTest(ToolTestCase):
             with self.subTest(name):
                 result = run_tool("probe", tool_path(spine.parent), *extra,
                                   env=fake_spine_env(*operations))
-                self.assertRun(result, stdout=output_lines(b"path: " + printed_path(spine),
+                self.assertRun(result, stdout=lines(b"path: " + printed_path(spine),
                                                            *expected), code=code)
 
     def test_launch_failure(self):
@@ -54,7 +52,7 @@ class ProbeStatusTest(ToolTestCase):
         message = ("CreateProcessW failed: 193" if WINDOWS  # ERROR_BAD_EXE_FORMAT
                    else "posix_spawn failed: 13")         # EACCES: not executable
         self.assertRun(run_tool("probe", tool_path(spine)),
-                       stdout=output_lines(b"path: " + printed_path(spine),
+                       stdout=lines(b"path: " + printed_path(spine),
                                            "status: launch-failed", "message: " + message),
                        code=1)
 
@@ -88,7 +86,7 @@ class ProbeResolutionTest(ToolTestCase):
         for name, argument, resolved in cases:
             with self.subTest(name):
                 self.assertRun(run_tool("probe", argument, env=env),
-                               stdout=output_lines(b"path: " + printed_path(resolved),
+                               stdout=lines(b"path: " + printed_path(resolved),
                                                    "status: available", "editor: 4.2.35",
                                                    AVAILABLE))
 
@@ -96,14 +94,14 @@ class ProbeResolutionTest(ToolTestCase):
         spine = self.fake_spine("tools/Spine/Spine.com")
         self.assertRun(run_tool("probe", "Spine", cwd=self.tmp / "tools",
                                 env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
-                       stdout=output_lines(b"path: " + printed_path(spine), "status: available",
+                       stdout=lines(b"path: " + printed_path(spine), "status: available",
                                            "editor: 4.2.35", AVAILABLE))
 
     def test_non_ascii_folder(self):
         spine = self.fake_spine("caf\u00e9 \u20ac/Spine.com")
         self.assertRun(run_tool("probe", tool_path(spine.parent),
                                 env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
-                       stdout=output_lines(b"path: " + printed_path(spine), "status: available",
+                       stdout=lines(b"path: " + printed_path(spine), "status: available",
                                            "editor: 4.2.35", AVAILABLE))
 
     @unittest.skipUnless(WINDOWS, "POSIX paths are bytes and always print")
@@ -114,8 +112,8 @@ class ProbeResolutionTest(ToolTestCase):
         spine = self.fake_spine("\u0436/Spine.com")
         self.assertRun(run_tool("probe", "Spine.com", cwd=spine.parent,
                                 env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
-                       stderr=b"A path cannot be converted between text and the file-system "
-                              b"code page.\r\n",
+                       stderr=lines("A path cannot be converted between text and the "
+                                    "file-system code page."),
                        code=1)
 
     def test_paths_without_an_executable(self):
@@ -147,7 +145,7 @@ class ProbeTimeoutArgumentTest(ToolTestCase):
         spine = self.fake_spine()
         self.assertRun(run_tool("probe", tool_path(spine), "  5000", "extra", "more",
                                 env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
-                       stdout=output_lines(b"path: " + printed_path(spine), "status: available",
+                       stdout=lines(b"path: " + printed_path(spine), "status: available",
                                            "editor: 4.2.35", AVAILABLE))
 
 

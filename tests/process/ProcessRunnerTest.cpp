@@ -2,6 +2,8 @@
 // (hbk-test-child) through each path of run.
 #include "process/ProcessRunner.h"
 
+#include "testsupport/Environment.h"
+#include "testsupport/Platform.h"
 #include "testsupport/Processes.h"
 #include "testsupport/TempDir.h"
 
@@ -20,13 +22,8 @@ using test::TempDir;
 
 const std::filesystem::path kChild = HBK_TEST_CHILD;
 
-#ifdef _WIN32
-constexpr bool kWindows = true;
-const std::string kStartFailure = "CreateProcessW failed: ";
-#else
-constexpr bool kWindows = false;
-const std::string kStartFailure = "posix_spawn failed: ";
-#endif
+using test::kWindows;
+const std::string kStartFailure = kWindows ? "CreateProcessW failed: " : "posix_spawn failed: ";
 
 ProcessResult runChild(std::vector<std::string> arguments, std::int64_t timeout = 30000) {
     ProcessRequest request;
@@ -271,11 +268,7 @@ TEST(ProcessRunnerTest, ChildThatClosesItsOutputsIsStillWaitedFor) {
 }
 
 TEST(ProcessRunnerTest, ChildInheritsTheEnvironment) {
-#ifdef _WIN32
-    _putenv_s("HBK_RUNNER_TEST_VALUE", "inherited value");
-#else
-    setenv("HBK_RUNNER_TEST_VALUE", "inherited value", 1);
-#endif
+    const test::ScopedEnvironment value("HBK_RUNNER_TEST_VALUE", "inherited value");
     EXPECT_EQ(runChild({"env=HBK_RUNNER_TEST_VALUE"}).output, "inherited value\n");
 }
 
