@@ -5,7 +5,9 @@
 namespace hbk {
 
 Regex compilePattern(const char* pattern) {
-    return Regex(pattern, boost::regex_constants::ECMAScript);
+    // no_mod_m: "^" and "$" hold only at the ends of the text, as in
+    // std::regex; Boost's default lets them match at every line break.
+    return Regex(pattern, boost::regex_constants::ECMAScript | boost::regex_constants::no_mod_m);
 }
 
 bool searchPattern(std::string_view text, const Regex& pattern, RegexMatch& match) {

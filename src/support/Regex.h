@@ -15,6 +15,8 @@ namespace hbk {
 using Regex = boost::basic_regex<char, boost::cpp_regex_traits<char>>;
 using RegexMatch = boost::match_results<const char*>;
 
+// ECMAScript, case-sensitive; "^" and "$" mean the start and end of the
+// whole text, never of a line, exactly as in std::regex.
 Regex compilePattern(const char* pattern);
 
 // Leftmost match with the default match flags. When Boost gives up on a

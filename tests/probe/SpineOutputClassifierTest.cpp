@@ -88,8 +88,51 @@ INSTANTIATE_TEST_SUITE_P(
                    report("available", nullptr, "4.2", "", kAvailable)},
         OutputCase{"edition is not trimmed", finished("Spine 4.2.35 Basic  "),
                    report("available", nullptr, "4.2.35", "Basic  ", kAvailable)},
-        OutputCase{"edition on a later line", finished("Spine 4.2.35\n\n \t Pro Edition\nmore"),
-                   report("available", nullptr, "4.2.35", "Pro Edition", kAvailable)},
+        OutputCase{"edition never comes from a later line",
+                   finished("Spine 4.2.35\n\n \t Pro Edition\nmore"),
+                   report("available", nullptr, "4.2.35", "", kAvailable)},
+        OutputCase{"blank at the end of the version's line", finished("Spine 4.2.35 \r\nPro\r\n"),
+                   report("available", nullptr, "4.2.35", "", kAvailable)},
+        OutputCase{"tab before the edition", finished("Spine 4.2.35\tEssential\n"),
+                   report("available", nullptr, "4.2.35", "Essential", kAvailable)},
+        OutputCase{"update check before the editor's own line",
+                   finished("Spine Launcher 3.8.81\r\n"
+                            "Esoteric Software LLC (C) 2013-2020 | http://esotericsoftware.com\r\n"
+                            "Windows 10 Enterprise x86 10.0\r\n"
+                            "Up to date: Spine 3.8.82\r\n"
+                            "Spine 3.8.82 Professional\r\n"
+                            "NVIDIA Corporation, GeForce RTX 2060 SUPER/PCIe/SSE2, 4.6.0\r\n"),
+                   report("available", "3.8.81", "3.8.82", "Professional", kAvailable)},
+        OutputCase{"a version on an error line is no editor",
+                   finished("ERROR: Unable to start: Spine 3.8.99\n"
+                            "ERROR: An unexpected error has occurred:\n"
+                            "java.lang.IllegalStateException: broken\n"
+                            "\tat com.example.Main.main(Main.java:10)\n"),
+                   report("unrecognized-output", nullptr, nullptr, "", kUnrecognized)},
+        OutputCase{"a version in the middle of a line is no editor",
+                   finished("Running Spine 4.2.35 Pro\n"),
+                   report("unrecognized-output", nullptr, nullptr, "", kUnrecognized)},
+        OutputCase{"blanks before the editor's line",
+                   finished("Spine Launcher 4.2.1\n \t Spine 4.2.35 Pro\n"),
+                   report("available", "4.2.1", "4.2.35", "Pro", kAvailable)},
+        OutputCase{"a lone CR also begins a line", finished("loading 50%\rSpine 4.2.35 Pro"),
+                   report("available", nullptr, "4.2.35", "Pro", kAvailable)},
+        OutputCase{"pre-release suffix before the edition",
+                   finished("Spine Launcher 3.6.32\nMac OS X x86_64 10.12.6\n"
+                            "Java 1.7.0_51 Esoteric Software\n64-bit Server VM\n"
+                            "Spine 3.7.15-beta Professional\n"),
+                   report("available", "3.6.32", "3.7.15", "Professional", kAvailable)},
+        OutputCase{"pre-release suffix on a starting line",
+                   finished("Starting: Spine 4.1.05-rc.1 Enterprise\r\n"),
+                   report("available", nullptr, "4.1.5", "Enterprise", kAvailable)},
+        OutputCase{"suffix after the minor is no version part", finished("Spine 4.2-beta Pro"),
+                   report("available", nullptr, "4.2", "", kAvailable)},
+        OutputCase{"legacy launcher with launching and starting lines",
+                   finished("Spine Launcher 3.5.12\r\nLaunching: Spine 3.5.51 Professional\r\n"
+                            "Starting: Spine 3.5.51 Professional\r\n"),
+                   report("available", "3.5.12", "3.5.51", "Professional", kAvailable)},
+        OutputCase{"starting line ending in a blank", finished("Starting: Spine 4.2.35 \nPro"),
+                   report("available", nullptr, "4.2.35", "", kAvailable)},
         OutputCase{"line break at the end", finished("Spine 4.2.35\r\n"),
                    report("available", nullptr, "4.2.35", "", kAvailable)},
         OutputCase{"two blanks at the end give a one-blank edition", finished("Spine 4.2.35  "),
@@ -106,8 +149,11 @@ INSTANTIATE_TEST_SUITE_P(
                    report("launch-failed", nullptr, "4.2.35", "", kFailureCode)},
         OutputCase{"unparsable version keeps its edition", finished("Spine 99999999999.1 Ultimate"),
                    report("unrecognized-output", nullptr, nullptr, "Ultimate", kUnrecognized)},
-        OutputCase{"unparsable start version, plain search finds it again",
+        OutputCase{"unparsable start version, the editor's own line still counts",
                    finished("Starting: Spine 99999999999.0 X\nSpine 4.2.1 Y"),
+                   report("available", nullptr, "4.2.1", "Y", kAvailable)},
+        OutputCase{"unparsable start version and no editor line keep the start edition",
+                   finished("Starting: Spine 99999999999.0 X\n"),
                    report("unrecognized-output", nullptr, nullptr, "X", kUnrecognized)},
         OutputCase{"launcher banner is not an editor", finished("Spine Launcher 4.2.1 Extra"),
                    report("available", "4.2.1", nullptr, "", kAvailable)},

@@ -1,5 +1,5 @@
-// The tool's patterns run on Boost.Regex but are specified in the ECMAScript
-// grammar of std::regex. On many short generated inputs, where std::regex is
+// The tool's patterns run on Boost.Regex but are written in the ECMAScript
+// grammar of std::regex, "^" included. On many short generated inputs, where std::regex is
 // safe, both engines must agree on whether, where and how each pattern
 // matches.
 #include "data/JsonSkeleton.h"
@@ -32,9 +32,20 @@ void PrintTo(const PatternCase& c, std::ostream* os) {
 }
 
 const std::vector<std::string> kCommonPieces = {
-    " ",    "\t",   "\n",   "\r",   "\v",   "\f", std::string(1, '\0'),
-    "\xa0", "\x85", "\xb2", "\xb9", "\xff", "0",  "1",
-    "42",   ".",    "-",    "a",    "Z",    "x",  "_",
+    " ",    "\t",    "\n",   "\r",   "\r\n", "  ", "\v", "\f", std::string(1, '\0'),
+    "\xa0", "\x85",  "\xb2", "\xb9", "\xff", "0",  "1",  "42", ".",
+    "-",    "-beta", "a",    "Z",    "x",    "_",
+};
+
+// The probe patterns' vocabulary: line starts with and without blanks,
+// versions with pre-release suffixes, and editions.
+const std::vector<std::string> kProbePieces = {
+    "Spine",      "Spine ",           "\nSpine ",
+    " \tSpine ",  "Spine Launcher ",  "Launching:",
+    "Starting: ", "Starting: Spine ", "Launching:Spine\t",
+    "4.2",        "4.2.35",           "3.8.1",
+    "-rc.1",      "-beta ",           "Pro",
+    " Pro\r\n",
 };
 
 std::string describe(const std::string& text) {
@@ -119,7 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
                     PatternCase{"SkelVersion",
                                 kSkelVersionPattern,
                                 {"3.8", "4.", "4.3", "4.4", "3.", "8", ".5", "-rc.1", "-", "A", "z",
-                                 "9", "!"}}),
+                                 "9", "!"}},
+                    PatternCase{"Launcher", kLauncherPattern, kProbePieces},
+                    PatternCase{"EditorStart", kEditorStartPattern, kProbePieces},
+                    PatternCase{"Editor", kEditorPattern, kProbePieces}),
     [](const testing::TestParamInfo<PatternCase>& param) { return std::string(param.param.name); });
 
 } // namespace
