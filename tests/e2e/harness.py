@@ -66,6 +66,12 @@ def run_tool(*args, env=None, cwd=None, timeout=60):
     return run_command(command, env=env, cwd=cwd, timeout=timeout)
 
 
+def child_text(text):
+    """Text escaped for an out= or err= operation of the test child."""
+    return (text.replace("\\", "\\\\").replace("\r", "\\r").replace("\n", "\\n")
+            .replace("\t", "\\t"))
+
+
 def fake_spine_env(*operations):
     """The environment that makes the test child, started with --version,
     carry out these operations (see tests/process/child/TestChild.cpp)."""

@@ -4,7 +4,7 @@ sleeps as told."""
 
 import unittest
 
-from harness import (ToolTestCase, fake_spine_env, lines, printed_path, run_tool,
+from harness import (ToolTestCase, child_text, fake_spine_env, lines, printed_path, run_tool,
                      tool_path, WINDOWS)
 
 AVAILABLE = "message: Spine CLI probe succeeded."
@@ -45,6 +45,53 @@ class ProbeStatusTest(ToolTestCase):
                                   env=fake_spine_env(*operations))
                 self.assertRun(result, stdout=lines(b"path: " + printed_path(spine),
                                                            *expected), code=code)
+
+    def test_output_of_the_kinds_spine_prints(self):
+        # Launcher banners, update checks, editor lines and errors, each line
+        # ended as the platform's Spine ends it.
+        eol = "\r\n" if WINDOWS else "\n"
+        cases = [
+            ("update check before the editor line",
+             ["Spine Launcher 3.8.81",
+              "Esoteric Software LLC (C) 2013-2020 | http://esotericsoftware.com",
+              "Windows 10 Enterprise x86 10.0", "Up to date: Spine 3.8.82",
+              "Spine 3.8.82 Professional",
+              "NVIDIA Corporation, GeForce RTX 2060 SUPER/PCIe/SSE2, 4.6.0 NVIDIA 442.19"], 0,
+             ["status: available", "launcher: 3.8.81", "editor: 3.8.82",
+              "edition: Professional", AVAILABLE], 0),
+            ("a version on an error line is no editor",
+             ["ERROR: Unable to start: Spine 3.8.99", "ERROR: An unexpected error has occurred:",
+              "java.lang.RuntimeException: Unable to start", "\tat spine.Main.main(Main.java:41)"],
+             0, ["status: unrecognized-output", UNRECOGNIZED], 1),
+            ("pre-release editor",
+             ["Spine Launcher 3.6.32", "Mac OS X x86_64 10.12.6", "Java 1.7.0_51 Esoteric Software",
+              "64-bit Server VM", "Spine 3.7.15-beta Professional", "Loading 3.7.15-beta..."], 0,
+             ["status: available", "launcher: 3.6.32", "editor: 3.7.15",
+              "edition: Professional", AVAILABLE], 0),
+            ("legacy launcher with launching and starting lines",
+             ["Spine Launcher 3.5.12", "Launching: Spine 3.5.51 Essential",
+              "Starting: Spine 3.5.51 Essential"], 0,
+             ["status: available", "launcher: 3.5.12", "editor: 3.5.51", "edition: Essential",
+              AVAILABLE], 0),
+            ("launcher banner without an editor line",
+             ["Spine Launcher 4.2.18", "Esoteric Software LLC (C) 2013-2024", "Up to date."], 0,
+             ["status: available", "launcher: 4.2.18", AVAILABLE], 0),
+            ("editor version ending its line",
+             ["Spine 4.2.35", "Professional"], 0,
+             ["status: available", "editor: 4.2.35", AVAILABLE], 0),
+            ("error output without a version",
+             ["ERROR: Unable to start Spine.", "java.lang.OutOfMemoryError: Java heap space"], 1,
+             ["status: unrecognized-output", UNRECOGNIZED], 1),
+        ]
+        spine = self.fake_spine()
+        for name, printed, exit_code, expected, code in cases:
+            with self.subTest(name):
+                output = "".join(line + eol for line in printed)
+                result = run_tool("probe", tool_path(spine.parent),
+                                  env=fake_spine_env("out=" + child_text(output),
+                                                     "exit=%d" % exit_code))
+                self.assertRun(result, stdout=lines(b"path: " + printed_path(spine), *expected),
+                               code=code)
 
     def test_launch_failure(self):
         # An empty file is no program on either platform.
