@@ -1,6 +1,7 @@
 #include "data/SkeletonDataInspector.h"
 
 #include "data/JsonSkeleton.h"
+#include "data/ReplayBuffer.h"
 #include "data/SkelHeader.h"
 
 #include <algorithm>
@@ -21,14 +22,17 @@ DataReport notOpened() {
                       "Skeleton data file could not be opened."};
 }
 
-} // namespace
-
-bool startsWithJsonObject(std::istream& stream) {
+// Reads on past blanks until the first other byte, which decides, or until
+// `seen` bytes from the file's start reach the limit: a window of blanks
+// holds no schema, which the JSON check then reports.
+bool firstAfterBlanksIsBrace(std::istream& stream, std::streamsize seen) {
     // Blocks double from one byte: a typical file costs a one-byte read, and
     // a long run of leading blanks only a few reads.
+    constexpr auto kLimit = static_cast<std::streamsize>(kSniffLimit);
     constexpr std::streamsize kLargestBlock = 65536;
     std::string block;
-    for (std::streamsize want = 1;; want = std::min(want * 2, kLargestBlock)) {
+    for (std::streamsize want = 1; seen < kLimit; want = std::min(want * 2, kLargestBlock)) {
+        want = std::min(want, kLimit - seen);
         block.resize(static_cast<std::size_t>(want));
         stream.read(block.data(), want);
         const std::streamsize got = stream.gcount();
@@ -41,20 +45,47 @@ bool startsWithJsonObject(std::istream& stream) {
         if (got < want) {
             return false; // the file holds nothing but blanks
         }
+        seen += got;
     }
+    return true;
 }
 
-DataReport inspectStream(std::istream& stream) {
-    const bool json = startsWithJsonObject(stream);
+} // namespace
+
+bool startsLikeJson(std::istream& stream) {
+    char head[3];
+    stream.read(head, 1);
+    if (stream.gcount() == 0) {
+        return false;
+    }
+    // One UTF-8 byte-order mark, as some Windows editors write before JSON,
+    // is skipped; an 0xEF that begins none is a meaningful byte.
+    if (head[0] == '\xef') {
+        stream.read(head + 1, 2);
+        const bool mark = stream.gcount() == 2 && head[1] == '\xbb' && head[2] == '\xbf';
+        return mark && firstAfterBlanksIsBrace(stream, 3);
+    }
+    if (!isBlank(head[0])) {
+        return head[0] == '{';
+    }
+    return firstAfterBlanksIsBrace(stream, 1);
+}
+
+DataReport inspectStream(std::istream& source) {
+    ReplayBuffer replay(*source.rdbuf());
+    std::istream stream(&replay);
+    const bool json = startsLikeJson(stream);
     stream.clear();
     stream.seekg(0);
     return json ? inspectJson(stream) : inspectSkel(stream);
 }
 
 DataReport SkeletonDataInspector::inspect(const std::filesystem::path& file) const {
-    // Windows refuses to open a directory as a file; make every platform agree.
+    // A directory, a terminal or a device is not read: Windows refuses to
+    // open a directory anyway, and a device may never end. A pipe is read.
     std::error_code ignored;
-    if (std::filesystem::is_directory(file, ignored)) {
+    const std::filesystem::file_type type = std::filesystem::status(file, ignored).type();
+    if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::fifo) {
         return notOpened();
     }
 

@@ -57,12 +57,28 @@ INSTANTIATE_TEST_SUITE_P(
                              "\r\n\r\n\t\t  \n" + kJson, kJsonDetected},
                     FileCase{"json after a long run of blanks", "a.json",
                              std::string(100000, ' ') + kJson, kJsonDetected},
-                    FileCase{"byte-order mark", "a.json", "\xef\xbb\xbf" + kJson,
+                    FileCase{"byte-order mark", "a.json", "\xef\xbb\xbf" + kJson, kJsonDetected},
+                    FileCase{"byte-order mark, then blanks", "a.json", "\xef\xbb\xbf\r\n  " + kJson,
+                             kJsonDetected},
+                    FileCase{"byte-order mark, version beyond the binary window", "a.json",
+                             "\xef\xbb\xbf{\"bones\":[],\"pad\":\"" + std::string(300, 'p') +
+                                 "\",\"spine\":\"4.2.11\"}",
+                             kJsonDetected},
+                    FileCase{"byte-order mark, no version text", "a.json",
+                             "\xef\xbb\xbf{\"bones\":[]}", kJsonSchema},
+                    FileCase{"only one byte-order mark is skipped", "a.json",
+                             "\xef\xbb\xbf\xef\xbb\xbf" + kJson, kSkelFromJsonText},
+                    FileCase{"byte-order mark after blanks", "a.json", " \xef\xbb\xbf" + kJson,
                              kSkelFromJsonText},
+                    FileCase{"0xEF that begins no mark", "a.json", "\xef{" + kJson,
+                             kSkelFromJsonText},
+                    FileCase{"byte-order mark alone", "a.json", "\xef\xbb\xbf", kSkelFailure},
                     FileCase{"form feed", "a.json", "\f" + kJson, kSkelFromJsonText},
                     FileCase{"vertical tab", "a.json", "\v" + kJson, kSkelFromJsonText},
-                    FileCase{"byte-order mark, no version text", "a.json",
-                             "\xef\xbb\xbf{\"bones\":[]}", kSkelFailure},
+                    FileCase{"blanks that end within the sniff window", "a.json",
+                             std::string(kSniffLimit - 1, '\n'), kSkelFailure},
+                    FileCase{"a sniff window of blanks goes to the JSON check", "a.json",
+                             std::string(kSniffLimit, ' ') + kJson, kJsonSchema},
                     FileCase{"binary named .json", "skeleton.json", kSkel, kSkelDetected},
                     FileCase{"json named .skel", "skeleton.skel", kJson, kJsonDetected},
                     FileCase{"no extension", "skeleton", kJson, kJsonDetected}));
@@ -90,13 +106,23 @@ TEST(InspectFileTest, MissingFileOrFolderCannotBeOpened) {
 
 TEST(SniffTest, AsksForOneByteWhenTheFirstIsMeaningful) {
     std::istringstream json("{\"bones\":[]}");
-    EXPECT_TRUE(startsWithJsonObject(json));
+    EXPECT_TRUE(startsLikeJson(json));
     EXPECT_EQ(json.tellg(), 1);
 
     std::istringstream binary("\x1c"
                               "abc");
-    EXPECT_FALSE(startsWithJsonObject(binary));
+    EXPECT_FALSE(startsLikeJson(binary));
     EXPECT_EQ(binary.tellg(), 1);
+}
+
+TEST(InspectFileTest, DevicesAreNotRead) {
+    if (!std::filesystem::exists("/dev/zero")) {
+        GTEST_SKIP() << "no POSIX devices";
+    }
+    // /dev/zero never ends and /dev/null is no skeleton: neither is opened.
+    const SkeletonDataInspector inspector;
+    EXPECT_EQ(formatDataReport(inspector.inspect("/dev/zero")), kNotOpened);
+    EXPECT_EQ(formatDataReport(inspector.inspect("/dev/null")), kNotOpened);
 }
 
 } // namespace
