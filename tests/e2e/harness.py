@@ -45,7 +45,7 @@ class Result:
         self.code = completed.returncode
 
 
-def run_command(command, env=None, cwd=None, timeout=60):
+def run_command(command, env=None, cwd=None, timeout=60, stdin=subprocess.DEVNULL):
     full_env = dict(os.environ)
     # UTF-8 on the Unix side lets Wine hand non-ASCII arguments and file
     # names through to Windows unchanged.
@@ -55,15 +55,21 @@ def run_command(command, env=None, cwd=None, timeout=60):
             full_env.pop(name, None)
         else:
             full_env[name] = value
+    input_bytes = stdin if isinstance(stdin, bytes) else None
     completed = subprocess.run(command, capture_output=True, env=full_env, cwd=cwd,
-                               timeout=timeout, check=False)
+                               timeout=timeout, check=False, input=input_bytes,
+                               stdin=None if input_bytes is not None else stdin)
     return Result(completed)
 
 
-def run_tool(*args, env=None, cwd=None, timeout=60):
-    """Runs the tool; env values of None remove a variable."""
-    command = ([EMULATOR] if EMULATOR else []) + [str(BINARY)] + [str(a) for a in args]
-    return run_command(command, env=env, cwd=cwd, timeout=timeout)
+def tool_command(*args):
+    return ([EMULATOR] if EMULATOR else []) + [str(BINARY)] + [str(a) for a in args]
+
+
+def run_tool(*args, env=None, cwd=None, timeout=60, stdin=subprocess.DEVNULL):
+    """Runs the tool; env values of None remove a variable; stdin may be
+    bytes to feed through a pipe."""
+    return run_command(tool_command(*args), env=env, cwd=cwd, timeout=timeout, stdin=stdin)
 
 
 def child_text(text):

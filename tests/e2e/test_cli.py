@@ -1,9 +1,11 @@
 """Command dispatch, usage text, exit codes and the inspect-data reports,
 through the real executable."""
 
+import os
+import threading
 import unittest
 
-from harness import ToolTestCase, lines, run_tool, tool_path, WINDOWS
+from harness import BINARY, ToolTestCase, lines, run_command, run_tool, tool_path, WINDOWS
 
 USAGE = lines(
     "Halbrook technical prototype",
@@ -74,11 +76,49 @@ class InspectDataTest(ToolTestCase):
              data_report("skel", "detected", DETECTED, "4.1.0"), 0),
             ("json named .skel", "j.skel", "\r\n\t " + JSON_OK,
              data_report("json", "detected", DETECTED, "4.2.11"), 0),
+            ("json with a byte-order mark", "bom.json", "\xef\xbb\xbf" + JSON_OK,
+             data_report("json", "detected", DETECTED, "4.2.11"), 0),
+            ("more than a mebibyte of blanks", "blank.json", " " * (1 << 20) + JSON_OK,
+             data_report("json", "invalid-data", SCHEMA), 1),
         ]
         for name, file_name, content, report, code in cases:
             with self.subTest(name):
                 path = self.write(file_name, content)
                 self.assertRun(run_tool("inspect-data", tool_path(path)), stdout=report, code=code)
+
+    @unittest.skipUnless(not WINDOWS, "POSIX pipes and devices")
+    def test_pipes_are_read(self):
+        # The binary reader goes back to the first byte for its window scan,
+        # which a pipe allows only because what was read is kept.
+        for name, content, report in [
+            ("json", JSON_OK, data_report("json", "detected", DETECTED, "4.2.11")),
+            ("binary, window scan", "\x00" + "z" * 40 + "4.1.07",
+             data_report("skel", "detected", DETECTED, "4.1.7")),
+        ]:
+            with self.subTest(name):
+                data = content.encode("latin-1")
+                self.assertRun(run_tool("inspect-data", "/dev/stdin", stdin=data), stdout=report,
+                               code=0)
+                path = self.write("piped", data)
+                self.assertRun(run_command(["bash", "-c", '"$0" inspect-data <(cat "$1")',
+                                            str(BINARY), str(path)]), stdout=report, code=0)
+
+    @unittest.skipUnless(not WINDOWS, "POSIX FIFOs")
+    def test_fifo_is_read_once_a_writer_comes(self):
+        fifo = self.tmp / "fifo"
+        os.mkfifo(fifo)
+        writer = threading.Thread(target=lambda: fifo.write_bytes(JSON_OK.encode()))
+        writer.start()
+        self.assertRun(run_tool("inspect-data", fifo),
+                       stdout=data_report("json", "detected", DETECTED, "4.2.11"))
+        writer.join()
+
+    def test_devices_are_not_read(self):
+        # A device may never end (/dev/zero) or is no skeleton at all.
+        not_opened = data_report("unknown", "file-missing", "Skeleton data file could not be opened.")
+        for device in ["NUL"] if WINDOWS else ["/dev/null", "/dev/zero"]:
+            with self.subTest(device):
+                self.assertRun(run_tool("inspect-data", device), stdout=not_opened, code=1)
 
     def test_missing_file(self):
         self.assertRun(run_tool("inspect-data", tool_path(self.tmp / "missing.json")),
