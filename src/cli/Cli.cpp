@@ -9,10 +9,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <string_view>
+#include <new>
+#include <type_traits>
 #include <vector>
 
 namespace hbk {
@@ -33,17 +35,33 @@ int runDetect() {
     return found.empty() ? 1 : 0;
 }
 
-int runProbe(int argc, char** argv) {
+// The narrow text of an argument that only strtoll reads: ASCII as it is,
+// anything else a byte that is neither blank, sign nor digit.
+std::string asciiText(const NativeArgument& argument) {
+    std::string text;
+    text.reserve(argument.size());
+    for (const auto unit : argument) {
+        const auto code = static_cast<std::make_unsigned_t<NativeArgument::value_type>>(unit);
+        text += code < 0x80 ? static_cast<char>(code) : '?';
+    }
+    return text;
+}
+
+bool isCommand(const NativeArgument& argument, const char* command) {
+    return argument == std::filesystem::path(command).native();
+}
+
+int runProbe(const std::vector<NativeArgument>& arguments) {
     const SpineLocator locator;
     const std::optional<std::filesystem::path> executable =
-        locator.resolveExecutable(pathFromText(argv[2]));
+        locator.resolveExecutable(std::filesystem::path(arguments[2]));
     if (!executable) {
         std::cerr << "The supplied path does not contain a Spine executable.\n";
         return 1;
     }
     std::int64_t timeout = kDefaultProbeTimeoutMs;
-    if (argc >= 4) {
-        const std::optional<std::int64_t> parsed = parseTimeout(argv[3]);
+    if (arguments.size() >= 4) {
+        const std::optional<std::int64_t> parsed = parseTimeout(asciiText(arguments[3]));
         if (!parsed) {
             std::cerr << "Invalid timeout.\n";
             return 2;
@@ -58,9 +76,9 @@ int runProbe(int argc, char** argv) {
     return report.status == ProbeStatus::Available ? 0 : 1;
 }
 
-int runInspectData(const char* pathArgument) {
+int runInspectData(const NativeArgument& pathArgument) {
     const SkeletonDataInspector inspector;
-    const DataReport report = inspector.inspect(pathFromText(pathArgument));
+    const DataReport report = inspector.inspect(std::filesystem::path(pathArgument));
     printDataReport(report);
     return report.status == DataStatus::Detected ? 0 : 1;
 }
@@ -86,23 +104,39 @@ void printUsage() {
                  "  halbrook-cli inspect-data <skeleton.json|skeleton.skel>\n";
 }
 
-int runCli(int argc, char** argv) {
-    if (argc < 2) {
+int runCli(const std::vector<NativeArgument>& arguments) {
+    if (arguments.size() < 2) {
         printUsage();
         return 2;
     }
-    const std::string_view command = argv[1];
-    if (command == "detect") {
+    const NativeArgument& command = arguments[1];
+    if (isCommand(command, "detect")) {
         return runDetect();
     }
-    if (command == "probe" && argc >= 3) {
-        return runProbe(argc, argv);
+    if (isCommand(command, "probe") && arguments.size() >= 3) {
+        return runProbe(arguments);
     }
-    if (command == "inspect-data" && argc >= 3) {
-        return runInspectData(argv[2]);
+    if (isCommand(command, "inspect-data") && arguments.size() >= 3) {
+        return runInspectData(arguments[2]);
     }
     printUsage();
     return 2;
+}
+
+int runTool(const std::vector<NativeArgument>& arguments) {
+    int code = 1;
+    try {
+        code = runCli(arguments);
+    } catch (const PathTextError&) {
+        std::cerr << "A path cannot be converted between text and the file-system code page.\n";
+    } catch (const std::bad_alloc&) {
+        std::cerr << "Out of memory.\n";
+    } catch (const std::exception& error) {
+        std::cerr << "Unexpected error: " << error.what() << ".\n";
+    } catch (...) {
+        std::cerr << "Unexpected error.\n";
+    }
+    return code;
 }
 
 } // namespace hbk

@@ -3,7 +3,6 @@
 #include "support/PathText.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <system_error>
 
 namespace hbk {
@@ -36,23 +35,16 @@ void addInstallation(std::vector<fs::path>& list, const fs::path& candidate) {
 }
 
 void addFromEnvironment(std::vector<fs::path>& list, const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr) {
-        return; // an empty value is not skipped: it names the current folder
+    // An empty or relative value would search wherever the tool happens to
+    // run, where anyone may have planted a Spine.
+    const std::optional<fs::path> folder = environmentPath(name);
+    if (!folder || !isAbsolutePath(*folder)) {
+        return;
     }
-    addInstallation(list, pathFromText(value) / fs::path("Spine/Spine.com"));
+    addInstallation(list, *folder / fs::path("Spine/Spine.com"));
 }
 
 } // namespace
-
-fs::path normalizePath(const fs::path& path) {
-    std::error_code error;
-    fs::path canonical = fs::weakly_canonical(path, error);
-    if (error) {
-        return path.lexically_normal();
-    }
-    return canonical;
-}
 
 std::vector<fs::path> SpineLocator::findInstallations() const {
     std::vector<fs::path> list;

@@ -1,12 +1,18 @@
 #include "support/PathText.h"
 
+#include <cstdlib>
+
 namespace hbk {
 
-std::filesystem::path pathFromText(std::string_view text) {
-    return {text};
+std::optional<std::filesystem::path> environmentPath(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(value);
 }
 
-std::string textFromPath(const std::filesystem::path& path) {
+std::string detail::platformTextFromPath(const std::filesystem::path& path) {
     return path.native();
 }
 

@@ -4,13 +4,15 @@
 
 #include <climits>
 #include <clocale>
+#include <cstdlib>
+#include <string>
 
 namespace hbk {
 
 namespace {
 
-// libstdc++ on MinGW converts narrow path text as Latin-1 one way and UTF-8
-// the other, so the tool does the code page conversion itself.
+// libstdc++ on MinGW converts paths to narrow text as UTF-8, so the tool
+// does the code page conversion itself.
 UINT fileSystemCodePage() {
     if (___lc_codepage_func() == CP_UTF8) {
         return CP_UTF8;
@@ -27,23 +29,17 @@ int checkedLength(std::size_t size) {
 
 } // namespace
 
-std::filesystem::path pathFromText(std::string_view text) {
-    if (text.empty()) {
-        return {};
+std::optional<std::filesystem::path> environmentPath(const char* name) {
+    // Variable names are ASCII; the value is read wide, as Windows keeps it.
+    const std::wstring wideName(name, name + std::char_traits<char>::length(name));
+    const wchar_t* value = _wgetenv(wideName.c_str());
+    if (value == nullptr) {
+        return std::nullopt;
     }
-    const UINT codePage = fileSystemCodePage();
-    const int length = checkedLength(text.size());
-    const int units =
-        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
-    if (units <= 0) {
-        throw PathTextError("path text is not valid in the file-system code page");
-    }
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), units);
-    return {std::move(wide)};
+    return std::filesystem::path(value);
 }
 
-std::string textFromPath(const std::filesystem::path& path) {
+std::string detail::platformTextFromPath(const std::filesystem::path& path) {
     const std::wstring& wide = path.native();
     if (wide.empty()) {
         return {};

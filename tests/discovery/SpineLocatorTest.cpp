@@ -154,15 +154,44 @@ TEST_F(FindInstallationsTest, SpineComFolderIsNotListed) {
     EXPECT_TRUE(find(folder("pf"), std::nullopt).empty());
 }
 
-TEST_F(FindInstallationsTest, EmptyValueSearchesTheCurrentFolder) {
-    if (kWindows) {
-        GTEST_SKIP() << "the Windows C runtime cannot hold an empty variable";
-    }
+TEST_F(FindInstallationsTest, OnlyAnAbsoluteValueNamesAProgramFolder) {
+    // A Spine planted in the current folder, as a checkout could hold one.
     dir.write("Spine/Spine.com", "");
+    dir.write("tools/Spine/Spine.com", "");
     const ScopedCurrentDirectory inside(dir.path().string());
-    const std::vector<fs::path> found = find("", std::nullopt);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0], fs::canonical(dir.path() / "Spine/Spine.com"));
+    EXPECT_TRUE(find(".", "tools").empty());
+    EXPECT_TRUE(find("./", std::nullopt).empty());
+    if (!kWindows) { // the Windows C runtime cannot hold an empty variable
+        EXPECT_TRUE(find("", "").empty());
+    }
+    EXPECT_EQ(find(dir.path().string(), std::nullopt),
+              std::vector<fs::path>{fs::canonical(dir.path() / "Spine/Spine.com")});
+}
+
+struct AbsoluteCase {
+    const char* path;
+    bool absolute;
+};
+
+TEST(IsAbsolutePathTest, NamesTheSamePlaceFromAnywhere) {
+    const std::vector<AbsoluteCase> cases =
+        kWindows
+            ? std::vector<AbsoluteCase>{{"C:\\Program Files", true},
+                                        {"c:/Program Files", true},
+                                        {"\\\\server\\share", true},
+                                        {"//server/share", true},
+                                        {"\\\\?\\C:\\Program Files", true},
+                                        {"\\\\.\\C:\\Program Files", true},
+                                        {"C:Program Files", false},
+                                        {"C:", false},
+                                        {"\\Program Files", false},
+                                        {"Program Files", false},
+                                        {"", false}}
+            : std::vector<AbsoluteCase>{
+                  {"/opt", true}, {"//opt", true}, {"opt", false}, {"./opt", false}, {"", false}};
+    for (const AbsoluteCase& c : cases) {
+        EXPECT_EQ(isAbsolutePath(c.path), c.absolute) << c.path;
+    }
 }
 
 TEST(NormalizePathTest, ResolvesDotsToAnAbsolutePath) {
@@ -171,6 +200,35 @@ TEST(NormalizePathTest, ResolvesDotsToAnAbsolutePath) {
     const fs::path messy = dir.path() / "a" / "." / ".." / "a" / "file";
     EXPECT_EQ(normalizePath(messy), fs::canonical(dir.path() / "a/file"));
 }
+
+#ifdef _WIN32
+TEST(NormalizePathTest, KeepsTheDevicePrefixes) {
+    // The standard library sees no root in these forms and would make
+    // them paths on the current drive.
+    const TempDir dir;
+    dir.write("a/file", "");
+    const std::wstring plain = fs::canonical(dir.path() / "a/file").native();
+    struct Case {
+        std::wstring given;
+        std::wstring normal;
+    };
+    for (const Case& c : {Case{L"\\\\?\\" + plain, L"\\\\?\\" + plain},
+                          Case{L"\\\\.\\" + plain, L"\\\\.\\" + plain},
+                          Case{L"\\\\.\\" + plain.substr(0, 2) + L"\\a\\..\\" + plain.substr(3),
+                               L"\\\\.\\" + plain}}) {
+        const fs::path normal = normalizePath(c.given);
+        EXPECT_EQ(normal.native(), c.normal);
+        EXPECT_EQ(fs::status(normal).type(), fs::file_type::regular) << normal;
+    }
+}
+
+TEST(NormalizePathTest, KeepsAPathWhoseFullFormIsNotTheSameFile) {
+    // No file to compare with: the path stays exactly as given.
+    const TempDir dir;
+    const fs::path missing = dir.path() / "missing" / ".." / "file";
+    EXPECT_EQ(normalizePath(missing).native(), missing.native());
+}
+#endif
 
 } // namespace
 } // namespace hbk

@@ -1,7 +1,9 @@
 """The detect command through the real executable. Natively the two program
 folder variables are set by the test; under Wine, which sets them anew for
-every process, through a batch file (ProgramW6432 is what Wine turns into
-ProgramFiles), and with files placed in the prefix's own program folders."""
+every process started from Linux, through a batch file that copies them from
+variables of other names (ProgramW6432 is what Wine turns into
+ProgramFiles), so that any text reaches them whole; and with files placed
+in the prefix's own program folders."""
 
 import os
 import shutil
@@ -11,21 +13,29 @@ from pathlib import Path
 from harness import (BINARY, EMULATOR, ToolTestCase, lines, printed_path, run_command,
                      run_tool, tool_path, WINDOWS)
 
+UNPRINTABLE = lines("A path cannot be converted between text and the file-system code page.")
 
-def run_detect(program_files, program_files_x86, *extra):
+
+def run_detect(program_files, program_files_x86, *extra, cwd=None):
     """detect with the two variables set to these folders (None: not set)."""
     if not WINDOWS:
-        return run_tool("detect", *extra, env={"ProgramFiles": program_files,
-                                               "ProgramFiles(x86)": program_files_x86})
-    lines = ["@echo off"]
-    for name, value in (("ProgramW6432", program_files), ("ProgramFiles", program_files),
-                        ("ProgramFiles(x86)", program_files_x86)):
-        lines.append("set %s=%s" % (name, value or ""))
-    lines.append(" ".join('"%s"' % a for a in [tool_path(BINARY), "detect", *extra]))
+        return run_tool("detect", *extra, cwd=cwd,
+                        env={"ProgramFiles": program_files, "ProgramFiles(x86)": program_files_x86})
+    script = ["@echo off"]
+    env = {}
+    for name, source, value in (("ProgramW6432", "HBK_PF", program_files),
+                                ("ProgramFiles", "HBK_PF", program_files),
+                                ("ProgramFiles(x86)", "HBK_PF86", program_files_x86)):
+        if value is None:
+            script.append("set %s=" % name)
+        else:
+            env[source] = value
+            script.append('set "%s=%%%s%%"' % (name, source))
+    script.append(" ".join('"%s"' % a for a in [tool_path(BINARY), "detect", *extra]))
     batch = Path(os.environ.get("TMPDIR", "/tmp")) / ("hbk-detect-%d.bat" % os.getpid())
-    batch.write_bytes(("\r\n".join(lines) + "\r\n").encode("ascii"))
+    batch.write_bytes(("\r\n".join(script) + "\r\n").encode("ascii"))
     try:
-        return run_command([EMULATOR, "cmd", "/c", tool_path(batch)])
+        return run_command([EMULATOR, "cmd", "/c", tool_path(batch)], env=env, cwd=cwd)
     finally:
         batch.unlink()
 
@@ -58,12 +68,32 @@ class DetectTest(ToolTestCase):
         self.assertRun(run_detect(tool_path(self.tmp / "pf"), None, "extra", "--all"),
                        stdout=lines(printed_path(pf)))
 
-    @unittest.skipUnless(not WINDOWS, "the Windows environment cannot hold an empty variable")
-    def test_empty_value_searches_the_current_folder(self):
-        spine = self.write("Spine/Spine.com", "")
-        self.assertRun(run_tool("detect", cwd=self.tmp,
-                                env={"ProgramFiles": "", "ProgramFiles(x86)": None}),
-                       stdout=lines(printed_path(spine)))
+    def test_only_an_absolute_folder_is_searched(self):
+        # A checkout can plant Spine/Spine.com where the tool runs; an empty
+        # or relative value must not make that an installation.
+        self.write("Spine/Spine.com", "")
+        self.write("tools/Spine/Spine.com", "")
+        cases = [("relative", "tools", None), ("dot", ".", "tools"),
+                 ("drive-relative" if WINDOWS else "dot slash", "C:tools" if WINDOWS else "./", None)]
+        if not WINDOWS:  # the Windows environment cannot hold an empty variable
+            cases.append(("empty", "", ""))
+        for name, program_files, program_files_x86 in cases:
+            with self.subTest(name):
+                self.assertRun(run_detect(program_files, program_files_x86, cwd=self.tmp), code=1)
+
+    @unittest.skipUnless(WINDOWS, "a wide environment")
+    def test_folder_outside_the_ansi_code_page_is_found(self):
+        # The narrow environment would have lost the name and found nothing;
+        # read wide, the install is found, and only printing it fails.
+        self.write("\u0436\u0443\u043a/Spine/Spine.com", "")
+        self.assertRun(run_detect(tool_path(self.tmp / "\u0436\u0443\u043a"), None),
+                       stderr=UNPRINTABLE, code=1)
+
+    @unittest.skipUnless(not WINDOWS, "POSIX file names may hold line breaks")
+    def test_folder_with_a_line_break_is_not_printed(self):
+        folder = "x\nstatus: available\nmessage: ok"
+        self.write(folder + "/Spine/Spine.com", "")
+        self.assertRun(run_detect(str(self.tmp / folder), None), stderr=UNPRINTABLE, code=1)
 
 
 @unittest.skipUnless(WINDOWS, "Wine's own program folders")

@@ -61,6 +61,10 @@ std::int64_t processId() {
     return getpid();
 }
 
+std::string executablePath() {
+    return std::filesystem::read_symlink("/proc/self/exe").string();
+}
+
 std::string currentDirectory() {
     return std::filesystem::current_path().string();
 }

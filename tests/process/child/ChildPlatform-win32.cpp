@@ -76,6 +76,12 @@ std::int64_t processId() {
     return GetCurrentProcessId();
 }
 
+std::string executablePath() {
+    wchar_t buffer[MAX_PATH * 4];
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH * 4);
+    return narrow(std::wstring_view(buffer, length));
+}
+
 std::string currentDirectory() {
     wchar_t buffer[MAX_PATH * 4];
     const DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, buffer);

@@ -17,6 +17,8 @@ void sleepMilliseconds(std::int64_t milliseconds);
 // returns the new process's id without waiting for it.
 std::int64_t spawnSelf(const std::vector<std::string>& arguments);
 std::int64_t processId();
+// The path the system started this program from (UTF-8).
+std::string executablePath();
 std::string currentDirectory();
 // The whole command line as the platform handed it over (UTF-8).
 std::string commandLine();

@@ -11,6 +11,7 @@
 //   grandchild=MS,FILE  start a copy that sleeps MS, write its id to FILE
 //   detached=MS,FILE    the same, but the copy first closes its outputs
 //   pid=FILE            write this process's id to FILE
+//   self=FILE           write the path this program was started from to FILE
 //   abort               end through std::abort
 //   close-outputs       close stdout and stderr and go on
 //   cwd / cmdline       print the current directory / the raw command line
@@ -94,6 +95,8 @@ bool perform(const std::string& op, const std::vector<std::string>& rest) {
         std::ofstream(value.substr(comma + 1)) << child::spawnSelf(operations) << '\n';
     } else if (name == "pid") {
         std::ofstream(value) << child::processId() << '\n';
+    } else if (name == "self") {
+        std::ofstream(value) << child::executablePath() << '\n';
     } else if (name == "abort") {
         std::abort();
     } else if (name == "close-outputs") {

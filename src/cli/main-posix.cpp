@@ -1,0 +1,5 @@
+#include "cli/Cli.h"
+
+int main(int argc, char** argv) {
+    return hbk::runTool({argv, argv + argc});
+}
