@@ -8,6 +8,7 @@
 #include "support/PathText.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -135,6 +136,12 @@ int runTool(const std::vector<NativeArgument>& arguments) {
         std::cerr << "Unexpected error: " << error.what() << ".\n";
     } catch (...) {
         std::cerr << "Unexpected error.\n";
+    }
+    // A report lost to a full disk or a closed pipe must not read as success.
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::cerr << "The report could not be written.\n";
+        return 1;
     }
     return code;
 }

@@ -29,8 +29,9 @@ void printUsage();
 // left to the caller.
 int runCli(const std::vector<NativeArgument>& arguments);
 
-// The whole program behind main: runCli, with every escaped exception turned
-// into one sentence on standard error and exit code 1.
+// The whole program behind main: runCli, then standard output flushed and
+// checked, with every escaped exception and a failed write turned into one
+// sentence on standard error and exit code 1.
 int runTool(const std::vector<NativeArgument>& arguments);
 
 } // namespace hbk

@@ -2,10 +2,12 @@
 through the real executable."""
 
 import os
+import subprocess
 import threading
 import unittest
 
-from harness import BINARY, ToolTestCase, lines, run_command, run_tool, tool_path, WINDOWS
+from harness import (BINARY, ToolTestCase, lines, run_command, run_tool, tool_command, tool_path,
+                     WINDOWS)
 
 USAGE = lines(
     "Halbrook technical prototype",
@@ -119,6 +121,30 @@ class InspectDataTest(ToolTestCase):
         for device in ["NUL"] if WINDOWS else ["/dev/null", "/dev/zero"]:
             with self.subTest(device):
                 self.assertRun(run_tool("inspect-data", device), stdout=not_opened, code=1)
+
+    @unittest.skipUnless(os.path.exists("/dev/full"), "needs /dev/full")
+    def test_a_report_that_cannot_be_written_fails(self):
+        path = self.write("a.json", JSON_OK)
+        with open("/dev/full", "wb") as full:
+            completed = subprocess.run(tool_command("inspect-data", tool_path(path)), stdout=full,
+                                       stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                                       timeout=60, check=False)
+        self.assertEqual(completed.stderr, lines("The report could not be written."))
+        self.assertEqual(completed.returncode, 1)
+
+    @unittest.skipUnless(WINDOWS, "natively a closed pipe ends the tool by SIGPIPE")
+    def test_a_report_into_a_closed_pipe_fails(self):
+        path = self.write("a.json", JSON_OK)
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        try:
+            completed = subprocess.run(tool_command("inspect-data", tool_path(path)),
+                                       stdout=write_end, stderr=subprocess.PIPE,
+                                       stdin=subprocess.DEVNULL, timeout=60, check=False)
+        finally:
+            os.close(write_end)
+        self.assertEqual(completed.stderr, lines("The report could not be written."))
+        self.assertEqual(completed.returncode, 1)
 
     def test_missing_file(self):
         self.assertRun(run_tool("inspect-data", tool_path(self.tmp / "missing.json")),
