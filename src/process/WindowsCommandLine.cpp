@@ -63,4 +63,18 @@ std::wstring buildCommandLine(std::wstring_view executable,
     return commandLine;
 }
 
+bool isBatchFile(std::wstring_view executable) {
+    const std::size_t end = executable.find_last_not_of(L". ");
+    if (end == std::wstring_view::npos || end < 3) {
+        return false;
+    }
+    std::wstring extension(executable.substr(end - 3, 4));
+    for (wchar_t& c : extension) {
+        if (c >= L'A' && c <= L'Z') {
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        }
+    }
+    return extension == L".bat" || extension == L".cmd";
+}
+
 } // namespace hbk

@@ -16,4 +16,10 @@ std::wstring quoteArgument(std::wstring_view text);
 std::wstring buildCommandLine(std::wstring_view executable,
                               const std::vector<std::string>& arguments);
 
+// Whether CreateProcessW would run the file through cmd.exe: its name ends
+// in ".bat" or ".cmd" in any letter case, trailing dots and blanks aside (the
+// file system drops them). cmd.exe splits such a command line by rules of
+// its own ("&", "%VAR%", "^"), which quoting for the C runtime cannot tame.
+bool isBatchFile(std::wstring_view executable);
+
 } // namespace hbk

@@ -13,6 +13,33 @@
 namespace hbk {
 namespace {
 
+TEST(IsBatchFileTest, KnowsWhatCmdWouldRun) {
+    struct Case {
+        const wchar_t* path;
+        bool batch;
+    };
+    const Case cases[] = {
+        {L"C:\\a&b\\run.bat", true},
+        {L"run.cmd", true},
+        {L"RUN.BAT", true},
+        {L"run.Cmd", true},
+        {L"run.bat.", true},
+        {L"run.bat .. ", true},
+        {L".bat", true},
+        {L"Spine.com", false},
+        {L"Spine.exe", false},
+        {L"run.bat.exe", false},
+        {L"run.batch", false},
+        {L"bat", false},
+        {L"C:\\tools.bat\\Spine.com", false},
+        {L"", false},
+        {L"...", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(isBatchFile(c.path), c.batch) << testing::PrintToString(std::wstring(c.path));
+    }
+}
+
 TEST(QuoteArgumentTest, QuotesOnlyWhatNeedsIt) {
     struct Case {
         std::wstring text;
