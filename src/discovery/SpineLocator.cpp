@@ -1,7 +1,5 @@
 #include "discovery/SpineLocator.h"
 
-#include "support/PathText.h"
-
 #include <algorithm>
 #include <system_error>
 
@@ -34,29 +32,31 @@ void addInstallation(std::vector<fs::path>& list, const fs::path& candidate) {
     list.push_back(std::move(normalized));
 }
 
-void addFromEnvironment(std::vector<fs::path>& list, const char* name) {
-    // An empty or relative value would search wherever the tool happens to
-    // run, where anyone may have planted a Spine.
-    const std::optional<fs::path> folder = environmentPath(name);
-    if (!folder || !isAbsolutePath(*folder)) {
-        return;
-    }
-    addInstallation(list, *folder / fs::path("Spine/Spine.com"));
-}
-
 } // namespace
 
-std::vector<fs::path> SpineLocator::findInstallations() const {
+std::vector<fs::path> findInstallations(const SpineConventions& conventions,
+                                        const RootLookup& roots) {
     std::vector<fs::path> list;
-    addFromEnvironment(list, "ProgramFiles");
-    addFromEnvironment(list, "ProgramFiles(x86)");
+    for (const InstallLocation& location : conventions.installations) {
+        if (const std::optional<fs::path> root = roots(location.root)) {
+            addInstallation(list, *root / fs::path(location.relative));
+        }
+    }
     return list;
 }
 
-std::optional<fs::path> SpineLocator::resolveExecutable(const fs::path& supplied) const {
+std::optional<fs::path> resolveExecutable(const fs::path& supplied,
+                                          const SpineConventions& conventions) {
     fs::path candidate = supplied;
     if (isDirectory(candidate)) {
-        candidate /= fs::path("Spine.com");
+        const auto& names = conventions.folderExecutables;
+        const auto found = std::find_if(names.begin(), names.end(), [&](const char* name) {
+            return isRegularFile(supplied / fs::path(name));
+        });
+        if (found == names.end()) {
+            return std::nullopt;
+        }
+        candidate /= fs::path(*found);
     } else if (candidate.extension() == fs::path(".exe")) {
         fs::path sibling = candidate;
         sibling.replace_extension(fs::path(".com"));
@@ -68,6 +68,14 @@ std::optional<fs::path> SpineLocator::resolveExecutable(const fs::path& supplied
         return std::nullopt;
     }
     return normalizePath(candidate);
+}
+
+std::vector<fs::path> SpineLocator::findInstallations() const {
+    return hbk::findInstallations(platformConventions(), systemRoot);
+}
+
+std::optional<fs::path> SpineLocator::resolveExecutable(const fs::path& supplied) const {
+    return hbk::resolveExecutable(supplied, platformConventions());
 }
 
 } // namespace hbk

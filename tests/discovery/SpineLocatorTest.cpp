@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace hbk {
 namespace {
@@ -25,10 +29,11 @@ std::optional<fs::path> canonical(const TempDir& dir, const char* relative) {
     return fs::canonical(dir.path() / relative);
 }
 
+// The Windows table's rules, on every platform: file names are only names.
 class ResolveExecutableTest : public testing::Test {
 protected:
     std::optional<fs::path> resolve(const fs::path& path) const {
-        return SpineLocator().resolveExecutable(path);
+        return resolveExecutable(path, kWindowsConventions);
     }
     TempDir dir;
 };
@@ -105,13 +110,222 @@ TEST_F(ResolveExecutableTest, RelativePathBecomesAbsolute) {
     EXPECT_EQ(resolve("./Spine/../Spine/Spine.com"), canonical(dir, "tools/Spine/Spine.com"));
 }
 
+struct FolderCase {
+    const char* name;
+    const SpineConventions* conventions;
+    std::vector<const char*> files;
+    const char* folder;
+    const char* resolved; // below the folder; nullptr for nothing
+};
+
+void PrintTo(const FolderCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FolderOfEveryTableTest : public testing::TestWithParam<FolderCase> {};
+
+TEST_P(FolderOfEveryTableTest, GivesTheFirstExecutableNameFound) {
+    const FolderCase& c = GetParam();
+    const TempDir dir;
+    for (const char* file : c.files) {
+        if (std::string_view(file).ends_with("/")) {
+            fs::create_directories(dir.path() / file);
+        } else {
+            dir.write(file, "");
+        }
+    }
+    const fs::path folder = dir.path() / c.folder;
+    const std::optional<fs::path> expected =
+        c.resolved ? std::optional(fs::canonical(folder / c.resolved)) : std::nullopt;
+    EXPECT_EQ(resolveExecutable(folder, *c.conventions), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FolderOfEveryTableTest,
+    testing::Values(
+        FolderCase{"Windows: Spine.com only",
+                   &kWindowsConventions,
+                   {"Spine/Spine.sh", "Spine/Contents/MacOS/Spine"},
+                   "Spine",
+                   nullptr},
+        FolderCase{"macOS: the bundle itself",
+                   &kMacConventions,
+                   {"Applications/Spine.app/Contents/MacOS/Spine"},
+                   "Applications/Spine.app",
+                   "Contents/MacOS/Spine"},
+        FolderCase{"macOS: a bundle name with blanks",
+                   &kMacConventions,
+                   {"Applications/Spine 4.2.app/Contents/MacOS/Spine"},
+                   "Applications/Spine 4.2.app",
+                   "Contents/MacOS/Spine"},
+        FolderCase{"macOS: a folder holding the bundle",
+                   &kMacConventions,
+                   {"Applications/Spine/Spine.app/Contents/MacOS/Spine"},
+                   "Applications/Spine",
+                   "Spine.app/Contents/MacOS/Spine"},
+        FolderCase{"macOS: the bundle comes first",
+                   &kMacConventions,
+                   {"x/Contents/MacOS/Spine", "x/Spine.app/Contents/MacOS/Spine"},
+                   "x",
+                   "Contents/MacOS/Spine"},
+        FolderCase{"macOS: no Spine.com", &kMacConventions, {"Spine/Spine.com"}, "Spine", nullptr},
+        FolderCase{"Linux: the launcher script",
+                   &kLinuxConventions,
+                   {"Spine/Spine.sh", "Spine/SpineTrial.sh", "Spine/Spine.com"},
+                   "Spine",
+                   "Spine.sh"},
+        FolderCase{"Linux: the trial's script",
+                   &kLinuxConventions,
+                   {"Spine/SpineTrial.sh", "Spine/Spine.com"},
+                   "Spine",
+                   "SpineTrial.sh"},
+        FolderCase{"Linux: a Windows install seen from WSL",
+                   &kLinuxConventions,
+                   {"Program Files/Spine/Spine.com"},
+                   "Program Files/Spine",
+                   "Spine.com"},
+        FolderCase{"Linux: a folder of the name is passed over",
+                   &kLinuxConventions,
+                   {"Spine/Spine.sh/", "Spine/SpineTrial.sh"},
+                   "Spine",
+                   "SpineTrial.sh"},
+        FolderCase{"Linux: nothing of the names",
+                   &kLinuxConventions,
+                   {"Spine/Spine.bash", "Spine/Spine"},
+                   "Spine",
+                   nullptr}));
+
+// The roots a table's locations hang from, set by the test.
+RootLookup rootsIn(std::map<std::string, fs::path> roots) {
+    return [roots = std::move(roots)](std::string_view root) -> std::optional<fs::path> {
+        const auto found = roots.find(std::string(root));
+        return found == roots.end() ? std::nullopt : std::optional(found->second);
+    };
+}
+
+struct InstallsCase {
+    const char* name;
+    const SpineConventions* conventions;
+    std::vector<const char*> files; // below the temporary folder
+    bool withHome;                  // HOME is the folder "home"
+    std::vector<const char*> found; // in order
+};
+
+void PrintTo(const InstallsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class InstallsOfEveryTableTest : public testing::TestWithParam<InstallsCase> {};
+
+TEST_P(InstallsOfEveryTableTest, ListsTheLocationsInTableOrder) {
+    const InstallsCase& c = GetParam();
+    const TempDir dir;
+    for (const char* file : c.files) {
+        dir.write(file, "");
+    }
+    std::map<std::string, fs::path> roots{{kFileSystemRoot, dir.path() / "root"}};
+    if (c.withHome) {
+        roots["HOME"] = dir.path() / "home";
+    }
+    std::vector<fs::path> expected;
+    for (const char* file : c.found) {
+        expected.push_back(fs::canonical(dir.path() / file));
+    }
+    EXPECT_EQ(findInstallations(*c.conventions, rootsIn(roots)), expected);
+}
+
+const std::vector<const char*> kEveryMacInstall = {
+    "home/Applications/Spine.app/Contents/MacOS/Spine",
+    "root/Applications/Spine/Spine.app/Contents/MacOS/Spine",
+    "root/Applications/Spine.app/Contents/MacOS/Spine",
+};
+const std::vector<const char*> kEveryLinuxInstall = {
+    "root/mnt/c/Program Files (x86)/Spine/Spine.com",
+    "root/mnt/c/Program Files/Spine/Spine.com",
+    "home/Spine/SpineTrial.sh",
+    "home/Spine/Spine.sh",
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, InstallsOfEveryTableTest,
+    testing::Values(
+        InstallsCase{"macOS: all three, in order",
+                     &kMacConventions,
+                     kEveryMacInstall,
+                     true,
+                     {"root/Applications/Spine.app/Contents/MacOS/Spine",
+                      "root/Applications/Spine/Spine.app/Contents/MacOS/Spine",
+                      "home/Applications/Spine.app/Contents/MacOS/Spine"}},
+        InstallsCase{"macOS: without HOME, the system's own",
+                     &kMacConventions,
+                     kEveryMacInstall,
+                     false,
+                     {"root/Applications/Spine.app/Contents/MacOS/Spine",
+                      "root/Applications/Spine/Spine.app/Contents/MacOS/Spine"}},
+        InstallsCase{"macOS: a per-user install alone",
+                     &kMacConventions,
+                     {"home/Applications/Spine.app/Contents/MacOS/Spine"},
+                     true,
+                     {"home/Applications/Spine.app/Contents/MacOS/Spine"}},
+        InstallsCase{"Linux: all four, in order",
+                     &kLinuxConventions,
+                     kEveryLinuxInstall,
+                     true,
+                     {"home/Spine/Spine.sh", "home/Spine/SpineTrial.sh",
+                      "root/mnt/c/Program Files/Spine/Spine.com",
+                      "root/mnt/c/Program Files (x86)/Spine/Spine.com"}},
+        InstallsCase{"Linux: without HOME, the WSL paths",
+                     &kLinuxConventions,
+                     kEveryLinuxInstall,
+                     false,
+                     {"root/mnt/c/Program Files/Spine/Spine.com",
+                      "root/mnt/c/Program Files (x86)/Spine/Spine.com"}},
+        InstallsCase{
+            "Linux: nothing installed", &kLinuxConventions, {"home/Spine/Spine"}, true, {}},
+        InstallsCase{"Windows: nothing but its program folders",
+                     &kWindowsConventions,
+                     {"root/Spine/Spine.com", "home/Spine/Spine.com"},
+                     true,
+                     {}}));
+
+TEST(SystemRootTest, OnlyAnAbsoluteValueIsARoot) {
+    const TempDir dir;
+    EXPECT_EQ(systemRoot(kFileSystemRoot), fs::path("/"));
+    const ScopedEnvironment unset("HBK_ROOT_TEST", std::nullopt);
+    EXPECT_EQ(systemRoot("HBK_ROOT_TEST"), std::nullopt);
+    for (const char* relative : {".", "tools", "./", "C:tools"}) {
+        const ScopedEnvironment set("HBK_ROOT_TEST", relative);
+        EXPECT_EQ(systemRoot("HBK_ROOT_TEST"), std::nullopt) << relative;
+    }
+    if (!kWindows) { // the Windows C runtime cannot hold an empty variable
+        const ScopedEnvironment empty("HBK_ROOT_TEST", "");
+        EXPECT_EQ(systemRoot("HBK_ROOT_TEST"), std::nullopt);
+    }
+    const ScopedEnvironment absolute("HBK_ROOT_TEST", dir.path().string());
+    EXPECT_EQ(systemRoot("HBK_ROOT_TEST"), dir.path());
+}
+
+TEST(SpineLocatorTest, UsesThePlatformsTable) {
+    const TempDir dir;
+    const fs::path installed =
+        dir.write(kWindows ? "pf/Spine/Spine.com" : "home/Spine/Spine.sh", "");
+    const ScopedEnvironment programFiles("ProgramFiles", (dir.path() / "pf").string());
+    const ScopedEnvironment programFilesX86("ProgramFiles(x86)", std::nullopt);
+    const ScopedEnvironment home("HOME", (dir.path() / "home").string());
+    const std::vector<fs::path> found = SpineLocator().findInstallations();
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found.front(), fs::canonical(installed));
+    EXPECT_EQ(SpineLocator().resolveExecutable(installed.parent_path()), fs::canonical(installed));
+}
+
+// The Windows table through the real environment, on every platform.
 class FindInstallationsTest : public testing::Test {
 protected:
     std::vector<fs::path> find(const std::optional<std::string>& programFiles,
                                const std::optional<std::string>& programFilesX86) const {
         const ScopedEnvironment first("ProgramFiles", programFiles);
         const ScopedEnvironment second("ProgramFiles(x86)", programFilesX86);
-        return SpineLocator().findInstallations();
+        return findInstallations(kWindowsConventions, systemRoot);
     }
     std::string folder(const char* name) const { return (dir.path() / name).string(); }
     TempDir dir;

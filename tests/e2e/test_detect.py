@@ -1,9 +1,9 @@
-"""The detect command through the real executable. Natively the two program
-folder variables are set by the test; under Wine, which sets them anew for
-every process started from Linux, through a batch file that copies them from
-variables of other names (ProgramW6432 is what Wine turns into
-ProgramFiles), so that any text reaches them whole; and with files placed
-in the prefix's own program folders."""
+"""The detect command through the real executable. Natively the Linux table,
+driven by HOME. Under Wine the Windows table: Wine sets the program folder
+variables anew for every process started from Linux, so a batch file sets
+them, copied from variables of other names so that any text reaches them
+whole (ProgramW6432 is what Wine turns into ProgramFiles); and with files
+placed in the prefix's own program folders."""
 
 import os
 import shutil
@@ -17,10 +17,8 @@ UNPRINTABLE = lines("A path cannot be converted between text and the file-system
 
 
 def run_detect(program_files, program_files_x86, *extra, cwd=None):
-    """detect with the two variables set to these folders (None: not set)."""
-    if not WINDOWS:
-        return run_tool("detect", *extra, cwd=cwd,
-                        env={"ProgramFiles": program_files, "ProgramFiles(x86)": program_files_x86})
+    """Windows: detect with the two variables set to these folders (None: not
+    set)."""
     script = ["@echo off"]
     env = {}
     for name, source, value in (("ProgramW6432", "HBK_PF", program_files),
@@ -40,7 +38,47 @@ def run_detect(program_files, program_files_x86, *extra, cwd=None):
         batch.unlink()
 
 
-class DetectTest(ToolTestCase):
+@unittest.skipUnless(not WINDOWS, "the Linux table")
+class LinuxDetectTest(ToolTestCase):
+    def test_launchers_below_home(self):
+        cases = [
+            ("Spine.sh", ["Spine/Spine.sh"], ["Spine/Spine.sh"]),
+            ("the trial's script", ["Spine/SpineTrial.sh"], ["Spine/SpineTrial.sh"]),
+            ("both, in order", ["Spine/SpineTrial.sh", "Spine/Spine.sh"],
+             ["Spine/Spine.sh", "Spine/SpineTrial.sh"]),
+            ("nothing installed", ["Spine/Spine", "Spine/Spine.com", "Spine.sh"], []),
+        ]
+        for name, files, found in cases:
+            with self.subTest(name):
+                home = self.tmp / name
+                for file in files:
+                    self.write(Path(name) / file, "")
+                self.assertRun(run_tool("detect", env={"HOME": str(home)}),
+                               stdout=lines(*[printed_path(home / f) for f in found]),
+                               code=0 if found else 1)
+
+    def test_home_that_names_no_folder(self):
+        # Unset, empty or relative: the entries below HOME are skipped, also
+        # when the current folder holds a Spine.
+        self.write("Spine/Spine.sh", "")
+        self.write("home/Spine/Spine.sh", "")
+        for home in [None, "", "home", "."]:
+            with self.subTest(home=home):
+                self.assertRun(run_tool("detect", env={"HOME": home}, cwd=self.tmp), code=1)
+
+    def test_further_arguments_are_ignored(self):
+        spine = self.write("Spine/Spine.sh", "")
+        self.assertRun(run_tool("detect", "extra", "--all", env={"HOME": str(self.tmp) + "/"}),
+                       stdout=lines(printed_path(spine)))
+
+    def test_folder_with_a_line_break_is_not_printed(self):
+        home = self.tmp / "x\nstatus: available\nmessage: ok"
+        self.write(home / "Spine/Spine.sh", "")
+        self.assertRun(run_tool("detect", env={"HOME": str(home)}), stderr=UNPRINTABLE, code=1)
+
+
+@unittest.skipUnless(WINDOWS, "the Windows table")
+class WindowsDetectTest(ToolTestCase):
     def test_program_folders(self):
         pf = self.write("pf/Spine/Spine.com", "")
         pf86 = self.write("pf86/Spine/Spine.com", "")
@@ -51,8 +89,7 @@ class DetectTest(ToolTestCase):
             ("both, in order", folder("pf"), folder("pf86"), [pf, pf86]),
             ("both, other order", folder("pf86"), folder("pf"), [pf86, pf]),
             ("same folder twice", folder("pf"), folder("pf"), [pf]),
-            ("same folder, other spelling", folder("pf"), folder("pf") + ("\\" if WINDOWS else "/"),
-             [pf]),
+            ("same folder, other spelling", folder("pf"), folder("pf") + "\\", [pf]),
             ("only the x86 folder", None, folder("pf86"), [pf86]),
             ("folder without Spine", folder("dir"), None, []),
             ("missing folder", folder("missing"), folder("pf86"), [pf86]),
@@ -69,31 +106,23 @@ class DetectTest(ToolTestCase):
                        stdout=lines(printed_path(pf)))
 
     def test_only_an_absolute_folder_is_searched(self):
-        # A checkout can plant Spine/Spine.com where the tool runs; an empty
-        # or relative value must not make that an installation.
+        # A checkout can plant Spine/Spine.com where the tool runs; a
+        # relative value must not make that an installation.
         self.write("Spine/Spine.com", "")
         self.write("tools/Spine/Spine.com", "")
-        cases = [("relative", "tools", None), ("dot", ".", "tools"),
-                 ("drive-relative" if WINDOWS else "dot slash", "C:tools" if WINDOWS else "./", None)]
-        if not WINDOWS:  # the Windows environment cannot hold an empty variable
-            cases.append(("empty", "", ""))
-        for name, program_files, program_files_x86 in cases:
+        for name, program_files, program_files_x86 in [("relative", "tools", None),
+                                                       ("dot", ".", "tools"),
+                                                       ("drive-relative", "C:tools", None),
+                                                       ("root-relative", "\\tools", None)]:
             with self.subTest(name):
                 self.assertRun(run_detect(program_files, program_files_x86, cwd=self.tmp), code=1)
 
-    @unittest.skipUnless(WINDOWS, "a wide environment")
     def test_folder_outside_the_ansi_code_page_is_found(self):
         # The narrow environment would have lost the name and found nothing;
         # read wide, the install is found, and only printing it fails.
         self.write("\u0436\u0443\u043a/Spine/Spine.com", "")
         self.assertRun(run_detect(tool_path(self.tmp / "\u0436\u0443\u043a"), None),
                        stderr=UNPRINTABLE, code=1)
-
-    @unittest.skipUnless(not WINDOWS, "POSIX file names may hold line breaks")
-    def test_folder_with_a_line_break_is_not_printed(self):
-        folder = "x\nstatus: available\nmessage: ok"
-        self.write(folder + "/Spine/Spine.com", "")
-        self.assertRun(run_detect(str(self.tmp / folder), None), stderr=UNPRINTABLE, code=1)
 
 
 @unittest.skipUnless(WINDOWS, "Wine's own program folders")

@@ -137,6 +137,21 @@ class ProbeResolutionTest(ToolTestCase):
                                                    "status: available", "editor: 4.2.35",
                                                    AVAILABLE))
 
+    @unittest.skipUnless(not WINDOWS, "the Linux table")
+    def test_linux_launcher_scripts(self):
+        # Spine on Linux is an unpacked folder started by its script.
+        script = "#!/bin/sh\n[ \"$1\" = --version ] || exit 3\necho 'Spine Launcher 4.2.18'\n"
+        cases = [("Spine.sh", ["Spine.sh", "SpineTrial.sh"]),
+                 ("SpineTrial.sh", ["SpineTrial.sh", "Spine.com"])]
+        for resolved, files in cases:
+            with self.subTest(resolved):
+                folder = self.tmp / resolved / "Spine"
+                for name in files:
+                    self.write(folder / name, script).chmod(0o755)
+                self.assertRun(run_tool("probe", folder),
+                               stdout=lines(b"path: " + printed_path(folder / resolved),
+                                            "status: available", "launcher: 4.2.18", AVAILABLE))
+
     def test_relative_path_is_printed_absolute(self):
         spine = self.fake_spine("tools/Spine/Spine.com")
         self.assertRun(run_tool("probe", "Spine", cwd=self.tmp / "tools",
