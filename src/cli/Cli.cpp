@@ -111,6 +111,14 @@ int runCli(const std::vector<NativeArgument>& arguments) {
         return 2;
     }
     const NativeArgument& command = arguments[1];
+    if (isCommand(command, "--version")) {
+        std::cout << "halbrook-cli " HBK_VERSION "\n";
+        return 0;
+    }
+    if (isCommand(command, "--help") || isCommand(command, "-h")) {
+        printUsage();
+        return 0;
+    }
     if (isCommand(command, "detect")) {
         return runDetect();
     }

@@ -25,7 +25,8 @@ void printUsage();
 
 // Dispatches one command line (the program name first) and returns the exit
 // code: 0 for the positive outcome, 1 for a negative one, 2 for a usage
-// error. Exceptions (a path that cannot be printed, exhausted memory) are
+// error. "--version" prints the tool's version and "--help" or "-h" the
+// usage text, both with exit code 0. Exceptions (a path that cannot be printed, exhausted memory) are
 // left to the caller.
 int runCli(const std::vector<NativeArgument>& arguments);
 

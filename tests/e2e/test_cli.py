@@ -17,6 +17,9 @@ USAGE = lines(
     "  halbrook-cli inspect-data <skeleton.json|skeleton.skel>",
 )
 
+# The project version, from CMake.
+VERSION = os.environ["HBK_VERSION"]
+
 JSON_OK = '{"skeleton":{"hash":"x","spine":"4.2.11"},"bones":[{"name":"root"}]}'
 
 
@@ -46,7 +49,12 @@ class UsageTest(ToolTestCase):
             ["Detect"],
             ["detect "],
             ["inspect"],
-            ["--help"],
+            ["help"],
+            ["--Help"],
+            ["-H"],
+            ["-v"],
+            ["--versions"],
+            ["--version=1"],
             [""],
             ["probe"],
             ["inspect-data"],
@@ -55,6 +63,19 @@ class UsageTest(ToolTestCase):
         for args in cases:
             with self.subTest(args=args):
                 self.assertRun(run_tool(*args), stdout=USAGE, code=2)
+
+
+    def test_version_and_help(self):
+        cases = [
+            (["--version"], lines("halbrook-cli " + VERSION)),
+            (["--version", "extra"], lines("halbrook-cli " + VERSION)),
+            (["--help"], USAGE),
+            (["-h"], USAGE),
+            (["-h", "detect"], USAGE),
+        ]
+        for args, stdout in cases:
+            with self.subTest(args=args):
+                self.assertRun(run_tool(*args), stdout=stdout, code=0)
 
 
 class InspectDataTest(ToolTestCase):
