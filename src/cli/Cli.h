@@ -26,8 +26,8 @@ void printUsage();
 // Dispatches one command line (the program name first) and returns the exit
 // code: 0 for the positive outcome, 1 for a negative one, 2 for a usage
 // error. "--version" prints the tool's version and "--help" or "-h" the
-// usage text, both with exit code 0. Exceptions (a path that cannot be printed, exhausted memory) are
-// left to the caller.
+// usage text, both with exit code 0. Exceptions (a path that cannot be
+// printed, exhausted memory) are left to the caller.
 int runCli(const std::vector<NativeArgument>& arguments);
 
 // The whole program behind main: runCli, then standard output flushed and

@@ -40,7 +40,7 @@ ReplayBuffer::pos_type ReplayBuffer::seekoff(off_type offset, std::ios_base::see
                                              std::ios_base::openmode which) {
     // The end of the source is not known until it has been read.
     if (way == std::ios_base::end) {
-        return pos_type(off_type(-1));
+        return {off_type(-1)};
     }
     const off_type base = way == std::ios_base::cur ? gptr() - eback() : 0;
     return seekpos(pos_type(base + offset), which);
@@ -50,7 +50,7 @@ ReplayBuffer::pos_type ReplayBuffer::seekpos(pos_type position, std::ios_base::o
     const auto target = static_cast<off_type>(position);
     if ((which & std::ios_base::in) == 0 || target < 0 ||
         target > static_cast<off_type>(kept_.size())) {
-        return pos_type(off_type(-1));
+        return {off_type(-1)};
     }
     setg(kept_.data(), kept_.data() + target, kept_.data() + kept_.size());
     return position;

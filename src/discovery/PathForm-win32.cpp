@@ -34,9 +34,9 @@ std::optional<std::wstring> fullPathName(const std::wstring& path) {
 
 // The volume and the file index, which tell files apart whatever the path.
 std::optional<BY_HANDLE_FILE_INFORMATION> fileIdentity(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
@@ -68,7 +68,7 @@ fs::path normalizePath(const fs::path& path) {
     if (!full || !sameFile(path.native(), *full)) {
         return path;
     }
-    return fs::path(*full);
+    return {*full};
 }
 
 bool isAbsolutePath(const fs::path& path) {
