@@ -76,6 +76,23 @@ std::int64_t processId() {
     return GetCurrentProcessId();
 }
 
+void leaveSession() {}
+
+std::string readInput() {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(input, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
+    return text;
+}
+
+std::string signalDispositions() {
+    return {};
+}
+
 std::string currentDirectory() {
     wchar_t buffer[MAX_PATH * 4];
     const DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, buffer);

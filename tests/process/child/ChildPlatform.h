@@ -17,6 +17,14 @@ void sleepMilliseconds(std::int64_t milliseconds);
 // returns the new process's id without waiting for it.
 std::int64_t spawnSelf(const std::vector<std::string>& arguments);
 std::int64_t processId();
+// Starts a session of its own (POSIX); nothing on Windows, where the job
+// holds every descendant whatever it does.
+void leaveSession();
+// Standard input, read until its end.
+std::string readInput();
+// One line "NAME ignored|default|caught" for each signal the runner
+// handles; empty on Windows.
+std::string signalDispositions();
 std::string currentDirectory();
 // The whole command line as the platform handed it over (UTF-8).
 std::string commandLine();
