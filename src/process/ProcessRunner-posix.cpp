@@ -86,14 +86,6 @@ struct SpawnSetup {
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 };
 
-// Whether the child has ended, without reaping it: until it is reaped its
-// process-group id cannot be reused, so killing the group stays safe.
-bool hasEnded(pid_t pid) {
-    siginfo_t info{};
-    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == pid;
-}
-
 // Reads what the pipe holds, but no more than 1 MiB, so that a child that
 // writes as fast as it is read still lets the caller check its deadline.
 // False once every write end is closed (or reading fails for good).
@@ -125,18 +117,40 @@ std::int32_t exitCodeOf(int status) {
     return 1;
 }
 
-class PosixProcessRunner final : public IProcessRunner {
+// One started child at the head of a process group of its own, and the read
+// end of the pipe its standard output and standard error share. Until the
+// child is reaped its id, and so its group's, cannot be reused, which keeps
+// killing the group safe. The destructor kills what is left of the group
+// and reaps the child, so no way out of a run leaves either behind.
+class Child {
 public:
-    ProcessResult run(const ProcessRequest& request) override;
+    Child() = default;
+    ~Child() { finish(); }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // Empty once the child runs; else why it does not.
+    std::string start(const ProcessRequest& request);
+    int output() const { return output_.get(); }
+    // Whether the child has ended, without reaping it.
+    bool hasEnded() const;
+    // Kills the group, the child with it if it still runs.
+    void kill() const;
+    // Kills what is left of the group, reaps the child and returns its exit
+    // code; 1 when there is none to reap.
+    std::int32_t finish();
+
+private:
+    pid_t pid_ = -1;
+    Fd output_;
 };
 
-ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
-    ProcessResult result;
-    Fd readEnd;
+std::string Child::start(const ProcessRequest& request) {
+    // Closed on return: from then on only the child and what it starts hold
+    // the write end, so the pipe reports its end once they have all gone.
     Fd writeEnd;
-    if (!createOutputPipe(readEnd, writeEnd)) {
-        result.errorMessage = "pipe failed.";
-        return result;
+    if (!createOutputPipe(output_, writeEnd)) {
+        return "pipe failed.";
     }
 
     SpawnSetup setup;
@@ -174,39 +188,68 @@ ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
     }
     argv.push_back(nullptr);
 
-    pid_t pid = -1;
-    const int spawnError =
-        posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argv.data(), environ);
-    writeEnd.reset();
+    const int spawnError = posix_spawn(&pid_, program.c_str(), &setup.actions, &setup.attributes,
+                                       argv.data(), environ);
     if (spawnError != 0) {
-        result.errorMessage = "posix_spawn failed: " + std::to_string(spawnError);
-        return result;
+        pid_ = -1;
+        return "posix_spawn failed: " + std::to_string(spawnError);
     }
-    result.started = true;
+    return {};
+}
 
-    RunDeadline deadline(request.timeout);
+bool Child::hasEnded() const {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid_;
+}
+
+void Child::kill() const {
+    if (pid_ > 0) {
+        killpg(pid_, SIGKILL);
+    }
+}
+
+std::int32_t Child::finish() {
+    if (pid_ <= 0) {
+        return 1;
+    }
+    kill();
+    int status = 0;
+    pid_t reaped = -1;
+    do {
+        reaped = waitpid(pid_, &status, 0);
+    } while (reaped < 0 && errno == EINTR);
+    pid_ = -1;
+    return reaped > 0 ? exitCodeOf(status) : 1;
+}
+
+// Reads the child's outputs until they close and the child has ended, or
+// the time limit and its grace period are over; whether the child was
+// still running at the limit.
+bool collect(Child& child, RunDeadline deadline, std::string& output) {
+    bool timedOut = false;
     bool childRunning = true;
     bool pipeOpen = true;
     std::chrono::microseconds pause{50};
     for (;;) {
-        childRunning = childRunning && !hasEnded(pid);
+        childRunning = childRunning && !child.hasEnded();
         if (!childRunning && !pipeOpen) {
-            break;
+            return timedOut;
         }
         if (deadline.passed()) {
             if (deadline.inGrace()) {
-                break;
+                return timedOut;
             }
-            result.timedOut = childRunning;
-            killpg(pid, SIGKILL);
+            timedOut = childRunning;
+            child.kill();
             deadline.startGrace();
             continue;
         }
         if (pipeOpen) {
-            pollfd watch{readEnd.get(), POLLIN, 0};
+            pollfd watch{child.output(), POLLIN, 0};
             // poll takes an int; long limits are waited for in pieces.
             if (poll(&watch, 1, static_cast<int>(deadline.millisecondsLeft(1 << 30))) > 0) {
-                pipeOpen = drain(readEnd.get(), result.output);
+                pipeOpen = drain(child.output(), output);
             }
             continue;
         }
@@ -216,13 +259,25 @@ ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
         std::this_thread::sleep_for(std::min<RunDeadline::Clock::duration>(pause, deadline.left()));
         pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(50));
     }
+}
 
-    // Whatever of the group is left goes now, then the child is reaped.
-    killpg(pid, SIGKILL);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+class PosixProcessRunner final : public IProcessRunner {
+public:
+    ProcessResult run(const ProcessRequest& request) override;
+};
+
+ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
+    ProcessResult result;
+    Child child;
+    result.errorMessage = child.start(request);
+    if (!result.errorMessage.empty()) {
+        return result;
     }
-    result.exitCode = result.timedOut ? 1 : exitCodeOf(status);
+    result.started = true;
+    result.timedOut = collect(child, RunDeadline(request.timeout), result.output);
+    // Whatever of the group is left goes now, then the child is reaped.
+    const std::int32_t exitCode = child.finish();
+    result.exitCode = result.timedOut ? 1 : exitCode;
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -146,31 +147,52 @@ private:
     bool finished_ = false;
 };
 
-class WindowsProcessRunner final : public IProcessRunner {
+// One started child inside a job object that kills it and everything it
+// starts when it is closed, and the collector of the pipe its standard
+// output and standard error share. Members close in the reverse of their
+// order: the read end (inside the collector), the thread, the process, and
+// last the job, which kills any member still running.
+class Child {
 public:
-    ProcessResult run(const ProcessRequest& request) override;
+    explicit Child(std::string& output)
+        : output_(output) {}
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // Empty once the child runs; else why it does not.
+    std::string start(const ProcessRequest& request);
+    HANDLE process() const { return process_.get(); }
+    OutputCollector& collector() { return *collector_; }
+    // Kills the job, the child with it if it still runs (without a job only
+    // the child itself can be killed).
+    void kill() const;
+    // The exit code the child ended with.
+    std::int32_t exitCode() const;
+
+private:
+    Handle job_;
+    Handle process_;
+    Handle thread_;
+    std::string& output_;
+    std::optional<OutputCollector> collector_;
 };
 
-ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
-    ProcessResult result;
+std::string Child::start(const ProcessRequest& request) {
     Handle readEnd;
+    // Closed on return: from then on only the child and what it starts hold
+    // the write end, so the pipe reports its end once they have all gone.
     Handle writeEnd;
     if (!createOutputPipe(readEnd, writeEnd)) {
-        result.errorMessage = "CreatePipe failed.";
-        return result;
+        return "CreatePipe failed.";
     }
 
-    // Declared in the reverse of the order they are closed in: the read end
-    // (inside the collector), then the job, the thread and the process.
-    Handle process;
-    Handle thread;
     // The job exists before the child, which starts suspended and is
     // assigned before it runs: nothing it starts can escape the job.
-    Handle job(CreateJobObjectW(nullptr, nullptr));
-    if (job) {
+    job_.reset(CreateJobObjectW(nullptr, nullptr));
+    if (job_) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+        SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits,
                                 sizeof(limits));
     }
 
@@ -185,56 +207,59 @@ ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
     std::wstring commandLine = buildCommandLine(request.executable.native(), request.arguments);
     const wchar_t* directory =
         request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str();
-    const BOOL created =
-        CreateProcessW(request.executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr,
-                       directory, &startup, &info);
-    const DWORD createError = GetLastError();
-    // From here on only the child and what it starts hold the write end, so
-    // the pipe reports its end once they have all gone.
-    writeEnd.reset();
-    if (!created) {
-        result.errorMessage = "CreateProcessW failed: " + std::to_string(createError);
-        return result;
+    if (!CreateProcessW(request.executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr,
+                        directory, &startup, &info)) {
+        return "CreateProcessW failed: " + std::to_string(GetLastError());
     }
-    result.started = true;
-    process.reset(info.hProcess);
-    thread.reset(info.hThread);
+    process_.reset(info.hProcess);
+    thread_.reset(info.hThread);
 
-    // Without a job only the child itself can be killed.
-    if (job && !AssignProcessToJobObject(job.get(), process.get())) {
-        job.reset();
+    if (job_ && !AssignProcessToJobObject(job_.get(), process_.get())) {
+        job_.reset();
     }
-    const auto kill = [&] {
-        if (job) {
-            TerminateJobObject(job.get(), 1);
-        } else {
-            TerminateProcess(process.get(), 1);
-        }
-    };
+    ResumeThread(thread_.get());
+    collector_.emplace(std::move(readEnd), output_);
+    return {};
+}
 
-    RunDeadline deadline(request.timeout);
-    ResumeThread(thread.get());
-    OutputCollector collector(std::move(readEnd), result.output);
+void Child::kill() const {
+    if (job_) {
+        TerminateJobObject(job_.get(), 1);
+    } else {
+        TerminateProcess(process_.get(), 1);
+    }
+}
 
-    // A process the child left behind holding the pipe is killed at the
-    // limit too.
+std::int32_t Child::exitCode() const {
+    DWORD status = 1;
+    GetExitCodeProcess(process_.get(), &status);
+    return static_cast<std::int32_t>(status);
+}
+
+// Reads the child's outputs until they close and the child has ended, or
+// the time limit and its grace period are over; whether the child was
+// still running at the limit. A process the child left behind holding the
+// pipe is killed at the limit too.
+bool collect(Child& child, RunDeadline deadline) {
+    OutputCollector& collector = child.collector();
+    bool timedOut = false;
     bool childRunning = true;
     while (childRunning || !collector.finished()) {
         if (deadline.passed()) {
             if (deadline.inGrace()) {
                 break;
             }
-            childRunning = WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
-            result.timedOut = childRunning;
-            kill();
+            childRunning = WaitForSingleObject(child.process(), 0) == WAIT_TIMEOUT;
+            timedOut = childRunning;
+            child.kill();
             deadline.startGrace();
             continue;
         }
         HANDLE waits[2];
         DWORD count = 0;
         if (childRunning) {
-            waits[count++] = process.get();
+            waits[count++] = child.process();
         }
         if (!collector.finished()) {
             waits[count++] = collector.event();
@@ -245,21 +270,33 @@ ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
             continue;
         }
         if (woke >= WAIT_OBJECT_0 + count) {
-            kill(); // a failed wait must not leave the child running
+            child.kill(); // a failed wait must not leave the child running
             break;
         }
-        if (waits[woke - WAIT_OBJECT_0] == process.get()) {
+        if (waits[woke - WAIT_OBJECT_0] == child.process()) {
             childRunning = false;
         } else {
             collector.onEventSignalled();
         }
     }
+    return timedOut;
+}
 
-    DWORD status = 1;
-    GetExitCodeProcess(process.get(), &status);
-    result.exitCode = static_cast<std::int32_t>(status);
-    // Leaving scope closes the read end, then the job, which kills any
-    // member still running.
+class WindowsProcessRunner final : public IProcessRunner {
+public:
+    ProcessResult run(const ProcessRequest& request) override;
+};
+
+ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
+    ProcessResult result;
+    Child child(result.output);
+    result.errorMessage = child.start(request);
+    if (!result.errorMessage.empty()) {
+        return result;
+    }
+    result.started = true;
+    result.timedOut = collect(child, RunDeadline(request.timeout));
+    result.exitCode = child.exitCode();
     return result;
 }
 
