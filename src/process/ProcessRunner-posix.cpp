@@ -3,6 +3,7 @@
 // time limit and again at the end (as closing a Windows job kills its
 // members), and the pipe is read while the child runs.
 #include "process/ProcessRunner.h"
+#include "process/ProcessRunnerTesting.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,7 +15,10 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <functional>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -56,34 +60,117 @@ private:
     int fd_ = -1;
 };
 
+// Every setup call of a run goes through `check`, so that no failure goes
+// unnoticed, the message names the call, and a test can make any one of
+// them fail.
+class Steps {
+public:
+    explicit Steps(const SetupFault& fault)
+        : fault_(fault) {}
+
+    // `call` returns 0 or the error number it failed with.
+    template <typename Call>
+    bool check(const char* name, const Call& call) {
+        int error = fault_ ? static_cast<int>(fault_(name)) : 0;
+        if (error == 0) {
+            error = call();
+        }
+        if (error != 0) {
+            message_ = std::string_view(name) == "pipe"
+                           ? "pipe failed."
+                           : std::string(name) + " failed: " + std::to_string(error);
+        }
+        return error == 0;
+    }
+    const std::string& message() const { return message_; }
+
+private:
+    const SetupFault& fault_;
+    std::string message_;
+};
+
+// For the calls that return -1 and set errno.
+int errnoOf(int result) {
+    return result == -1 ? errno : 0;
+}
+
 // Both ends close on exec, so no other child inherits them; the child gets
 // the write end through dup2, which clears the flag on the copy. The read
 // end does not block, so it can be drained to empty.
-bool createOutputPipe(Fd& readEnd, Fd& writeEnd) {
+bool createOutputPipe(Steps& steps, Fd& readEnd, Fd& writeEnd) {
     int fds[2];
-    if (pipe(fds) != 0) {
+    if (!steps.check("pipe", [&] { return errnoOf(pipe(fds)); })) {
         return false;
     }
     readEnd.reset(fds[0]);
     writeEnd.reset(fds[1]);
-    return fcntl(fds[0], F_SETFD, FD_CLOEXEC) == 0 && fcntl(fds[1], F_SETFD, FD_CLOEXEC) == 0 &&
-           fcntl(fds[0], F_SETFL, O_NONBLOCK) == 0;
+    return steps.check("fcntl", [&] { return errnoOf(fcntl(fds[0], F_SETFD, FD_CLOEXEC)); }) &&
+           steps.check("fcntl", [&] { return errnoOf(fcntl(fds[1], F_SETFD, FD_CLOEXEC)); }) &&
+           steps.check("fcntl", [&] { return errnoOf(fcntl(fds[0], F_SETFL, O_NONBLOCK)); });
 }
 
-// Owns the spawn attributes and file actions.
-struct SpawnSetup {
-    posix_spawnattr_t attributes{};
-    posix_spawn_file_actions_t actions{};
-    SpawnSetup() {
-        posix_spawnattr_init(&attributes);
-        posix_spawn_file_actions_init(&actions);
-    }
+// Owns the spawn attributes and file actions once they are initialised.
+class SpawnSetup {
+public:
+    SpawnSetup() = default;
     ~SpawnSetup() {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
+        if (actionsReady_) {
+            posix_spawn_file_actions_destroy(&actions);
+        }
+        if (attributesReady_) {
+            posix_spawnattr_destroy(&attributes);
+        }
     }
     SpawnSetup(const SpawnSetup&) = delete;
     SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    bool init(Steps& steps) {
+        attributesReady_ =
+            steps.check("posix_spawnattr_init", [&] { return posix_spawnattr_init(&attributes); });
+        actionsReady_ = attributesReady_ && steps.check("posix_spawn_file_actions_init", [&] {
+            return posix_spawn_file_actions_init(&actions);
+        });
+        return actionsReady_;
+    }
+
+    // The child's outputs go to the pipe and it starts in `directory` (the
+    // caller's when empty), at the head of a process group of its own, with
+    // no signal blocked, and SIGPIPE at its default even if the caller
+    // ignores it.
+    bool prepare(Steps& steps, const std::filesystem::path& directory, int output) {
+        sigemptyset(&noSignals_);
+        sigemptyset(&defaultSignals_);
+        sigaddset(&defaultSignals_, SIGPIPE);
+        const short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+        const std::pair<const char*, std::function<int()>> calls[] = {
+            {"posix_spawn_file_actions_adddup2",
+             [&] { return posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO); }},
+            {"posix_spawn_file_actions_adddup2",
+             [&] { return posix_spawn_file_actions_adddup2(&actions, output, STDERR_FILENO); }},
+            {"posix_spawnattr_setpgroup",
+             [&] { return posix_spawnattr_setpgroup(&attributes, 0); }},
+            {"posix_spawnattr_setsigmask",
+             [&] { return posix_spawnattr_setsigmask(&attributes, &noSignals_); }},
+            {"posix_spawnattr_setsigdefault",
+             [&] { return posix_spawnattr_setsigdefault(&attributes, &defaultSignals_); }},
+            {"posix_spawnattr_setflags",
+             [&] { return posix_spawnattr_setflags(&attributes, flags); }},
+        };
+        const auto made = [&](const auto& call) { return steps.check(call.first, call.second); };
+        return std::all_of(std::begin(calls), std::end(calls), made) &&
+               (directory.empty() || steps.check("posix_spawn_file_actions_addchdir_np", [&] {
+                   return posix_spawn_file_actions_addchdir_np(&actions, directory.c_str());
+               }));
+    }
+
+    posix_spawnattr_t attributes{};
+    posix_spawn_file_actions_t actions{};
+
+private:
+    sigset_t noSignals_{};
+    sigset_t defaultSignals_{};
+    bool attributesReady_ = false;
+    bool actionsReady_ = false;
 };
 
 // Reads what the pipe holds, but no more than 1 MiB, so that a child that
@@ -129,8 +216,8 @@ public:
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
-    // Empty once the child runs; else why it does not.
-    std::string start(const ProcessRequest& request);
+    // False when a setup call failed; `steps` says which.
+    bool start(const ProcessRequest& request, Steps& steps);
     int output() const { return output_.get(); }
     // Whether the child has ended, without reaping it.
     bool hasEnded() const;
@@ -145,33 +232,15 @@ private:
     Fd output_;
 };
 
-std::string Child::start(const ProcessRequest& request) {
+bool Child::start(const ProcessRequest& request, Steps& steps) {
     // Closed on return: from then on only the child and what it starts hold
     // the write end, so the pipe reports its end once they have all gone.
     Fd writeEnd;
-    if (!createOutputPipe(output_, writeEnd)) {
-        return "pipe failed.";
-    }
-
     SpawnSetup setup;
-    posix_spawn_file_actions_adddup2(&setup.actions, writeEnd.get(), STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&setup.actions, writeEnd.get(), STDERR_FILENO);
-    if (!request.workingDirectory.empty()) {
-        posix_spawn_file_actions_addchdir_np(&setup.actions, request.workingDirectory.c_str());
+    if (!createOutputPipe(steps, output_, writeEnd) || !setup.init(steps) ||
+        !setup.prepare(steps, request.workingDirectory, writeEnd.get())) {
+        return false;
     }
-    // Its own process group, no blocked signals, and SIGPIPE at its default
-    // even if the caller ignores it.
-    sigset_t noSignals;
-    sigemptyset(&noSignals);
-    sigset_t defaultSignals;
-    sigemptyset(&defaultSignals);
-    sigaddset(&defaultSignals, SIGPIPE);
-    posix_spawnattr_setpgroup(&setup.attributes, 0);
-    posix_spawnattr_setsigmask(&setup.attributes, &noSignals);
-    posix_spawnattr_setsigdefault(&setup.attributes, &defaultSignals);
-    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK |
-                                                    POSIX_SPAWN_SETSIGDEF);
-
     // The working directory is entered before the program is loaded, so a
     // relative executable is made absolute against the caller's directory.
     std::error_code ignored;
@@ -188,13 +257,15 @@ std::string Child::start(const ProcessRequest& request) {
     }
     argv.push_back(nullptr);
 
-    const int spawnError = posix_spawn(&pid_, program.c_str(), &setup.actions, &setup.attributes,
-                                       argv.data(), environ);
-    if (spawnError != 0) {
-        pid_ = -1;
-        return "posix_spawn failed: " + std::to_string(spawnError);
+    pid_t pid = -1;
+    if (!steps.check("posix_spawn", [&] {
+            return posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes,
+                               argv.data(), environ);
+        })) {
+        return false;
     }
-    return {};
+    pid_ = pid;
+    return true;
 }
 
 bool Child::hasEnded() const {
@@ -263,14 +334,20 @@ bool collect(Child& child, RunDeadline deadline, std::string& output) {
 
 class PosixProcessRunner final : public IProcessRunner {
 public:
+    explicit PosixProcessRunner(SetupFault fault)
+        : fault_(std::move(fault)) {}
     ProcessResult run(const ProcessRequest& request) override;
+
+private:
+    SetupFault fault_;
 };
 
 ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
     ProcessResult result;
+    Steps steps(fault_);
     Child child;
-    result.errorMessage = child.start(request);
-    if (!result.errorMessage.empty()) {
+    if (!child.start(request, steps)) {
+        result.errorMessage = steps.message();
         return result;
     }
     result.started = true;
@@ -284,7 +361,11 @@ ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
 } // namespace
 
 std::unique_ptr<IProcessRunner> createProcessRunner() {
-    return std::make_unique<PosixProcessRunner>();
+    return std::make_unique<PosixProcessRunner>(nullptr);
+}
+
+std::unique_ptr<IProcessRunner> createProcessRunner(SetupFault fault) {
+    return std::make_unique<PosixProcessRunner>(std::move(fault));
 }
 
 } // namespace hbk

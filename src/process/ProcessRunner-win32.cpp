@@ -3,13 +3,14 @@
 // and everything it starts when the job is closed, and the pipe is read
 // while the child runs, so a child of any output size ends on its own.
 #include "process/ProcessRunner.h"
+#include "process/ProcessRunnerTesting.h"
 #include "process/WindowsCommandLine.h"
 
 #include <windows.h>
 
 #include <atomic>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace hbk {
@@ -45,6 +46,34 @@ public:
 
 private:
     HANDLE handle_ = nullptr;
+};
+
+// Every setup call of a run goes through `check`, so that no failure goes
+// unnoticed, the message names the call, and a test can make any one of
+// them fail.
+class Steps {
+public:
+    explicit Steps(const SetupFault& fault)
+        : fault_(fault) {}
+
+    // `call` returns whether it succeeded; GetLastError says why not.
+    template <typename Call>
+    bool check(const char* name, const Call& call) {
+        const DWORD injected = fault_ ? fault_(name) : 0;
+        if (injected == 0 && call()) {
+            return true;
+        }
+        const DWORD error = injected != 0 ? injected : GetLastError();
+        message_ = std::string_view(name) == "CreatePipe"
+                       ? "CreatePipe failed."
+                       : std::string(name) + " failed: " + std::to_string(error);
+        return false;
+    }
+    const std::string& message() const { return message_; }
+
+private:
+    const SetupFault& fault_;
+    std::string message_;
 };
 
 // An anonymous pipe cannot be read with a time limit, so the output channel
@@ -90,17 +119,8 @@ bool createOutputPipe(Handle& readEnd, Handle& writeEnd) {
 // never writes into the buffer after it is gone.
 class OutputCollector {
 public:
-    OutputCollector(Handle pipe, std::string& output)
-        : pipe_(std::move(pipe))
-        , event_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
-        , output_(output) {
-        overlapped_.hEvent = event_.get();
-        if (!event_) {
-            finished_ = true;
-            return;
-        }
-        startRead();
-    }
+    explicit OutputCollector(std::string& output)
+        : output_(output) {}
     ~OutputCollector() {
         if (inFlight_) {
             CancelIoEx(pipe_.get(), &overlapped_);
@@ -110,6 +130,20 @@ public:
     }
     OutputCollector(const OutputCollector&) = delete;
     OutputCollector& operator=(const OutputCollector&) = delete;
+
+    // Takes the pipe and starts the first read, which waits for the child.
+    bool open(Handle pipe, Steps& steps) {
+        pipe_ = std::move(pipe);
+        if (!steps.check("CreateEventW", [&] {
+                event_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+                return static_cast<bool>(event_);
+            })) {
+            return false;
+        }
+        overlapped_.hEvent = event_.get();
+        startRead();
+        return true;
+    }
 
     // Signalled when the read in flight has completed.
     HANDLE event() const { return event_.get(); }
@@ -148,52 +182,64 @@ private:
 };
 
 // One started child inside a job object that kills it and everything it
-// starts when it is closed, and the collector of the pipe its standard
-// output and standard error share. Members close in the reverse of their
-// order: the read end (inside the collector), the thread, the process, and
-// last the job, which kills any member still running.
+// starts, and the collector of the pipe its standard output and standard
+// error share. The destructor kills the job, or the child alone while it is
+// not yet in the job, and waits for the child, so no way out of a run
+// leaves it running; closing the job then kills any member still there.
 class Child {
 public:
     explicit Child(std::string& output)
-        : output_(output) {}
+        : collector_(output) {}
+    ~Child() {
+        if (process_) {
+            finish();
+        }
+    }
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
-    // Empty once the child runs; else why it does not.
-    std::string start(const ProcessRequest& request);
+    // False when a setup call failed; `steps` says which.
+    bool start(const ProcessRequest& request, Steps& steps);
     HANDLE process() const { return process_.get(); }
-    OutputCollector& collector() { return *collector_; }
-    // Kills the job, the child with it if it still runs (without a job only
-    // the child itself can be killed).
+    OutputCollector& collector() { return collector_; }
+    // Kills the job, the child with it if it still runs.
     void kill() const;
-    // The exit code the child ended with.
-    std::int32_t exitCode() const;
+    // Kills what is left of the job, waits for the child and returns its
+    // exit code; 1 when the wait fails.
+    std::int32_t finish();
 
 private:
     Handle job_;
     Handle process_;
     Handle thread_;
-    std::string& output_;
-    std::optional<OutputCollector> collector_;
+    bool inJob_ = false;
+    OutputCollector collector_;
 };
 
-std::string Child::start(const ProcessRequest& request) {
+bool Child::start(const ProcessRequest& request, Steps& steps) {
     Handle readEnd;
     // Closed on return: from then on only the child and what it starts hold
     // the write end, so the pipe reports its end once they have all gone.
     Handle writeEnd;
-    if (!createOutputPipe(readEnd, writeEnd)) {
-        return "CreatePipe failed.";
+    if (!steps.check("CreatePipe", [&] { return createOutputPipe(readEnd, writeEnd); }) ||
+        !collector_.open(std::move(readEnd), steps)) {
+        return false;
     }
 
     // The job exists before the child, which starts suspended and is
     // assigned before it runs: nothing it starts can escape the job.
-    job_.reset(CreateJobObjectW(nullptr, nullptr));
-    if (job_) {
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits,
-                                sizeof(limits));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!steps.check("CreateJobObjectW",
+                     [&] {
+                         job_.reset(CreateJobObjectW(nullptr, nullptr));
+                         return static_cast<bool>(job_);
+                     }) ||
+        !steps.check("SetInformationJobObject", [&] {
+            return SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits,
+                                           sizeof(limits));
+        })) {
+        return false;
     }
 
     STARTUPINFOW startup{};
@@ -203,37 +249,43 @@ std::string Child::start(const ProcessRequest& request) {
     startup.hStdOutput = writeEnd.get();
     startup.hStdError = writeEnd.get();
     PROCESS_INFORMATION info{};
-
     std::wstring commandLine = buildCommandLine(request.executable.native(), request.arguments);
     const wchar_t* directory =
         request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str();
-    if (!CreateProcessW(request.executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr,
-                        directory, &startup, &info)) {
-        return "CreateProcessW failed: " + std::to_string(GetLastError());
+    if (!steps.check("CreateProcessW", [&] {
+            return CreateProcessW(request.executable.c_str(), commandLine.data(), nullptr, nullptr,
+                                  TRUE,
+                                  CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED,
+                                  nullptr, directory, &startup, &info);
+        })) {
+        return false;
     }
     process_.reset(info.hProcess);
     thread_.reset(info.hThread);
 
-    if (job_ && !AssignProcessToJobObject(job_.get(), process_.get())) {
-        job_.reset();
-    }
-    ResumeThread(thread_.get());
-    collector_.emplace(std::move(readEnd), output_);
-    return {};
+    inJob_ = steps.check("AssignProcessToJobObject",
+                         [&] { return AssignProcessToJobObject(job_.get(), process_.get()); });
+    return inJob_ && steps.check("ResumeThread", [&] {
+        return ResumeThread(thread_.get()) != static_cast<DWORD>(-1);
+    });
 }
 
 void Child::kill() const {
-    if (job_) {
+    if (inJob_) {
         TerminateJobObject(job_.get(), 1);
     } else {
         TerminateProcess(process_.get(), 1);
     }
 }
 
-std::int32_t Child::exitCode() const {
+std::int32_t Child::finish() {
+    kill();
     DWORD status = 1;
-    GetExitCodeProcess(process_.get(), &status);
+    if (WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process_.get(), &status)) {
+        status = 1;
+    }
+    process_.reset();
     return static_cast<std::int32_t>(status);
 }
 
@@ -284,26 +336,36 @@ bool collect(Child& child, RunDeadline deadline) {
 
 class WindowsProcessRunner final : public IProcessRunner {
 public:
+    explicit WindowsProcessRunner(SetupFault fault)
+        : fault_(std::move(fault)) {}
     ProcessResult run(const ProcessRequest& request) override;
+
+private:
+    SetupFault fault_;
 };
 
 ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
     ProcessResult result;
+    Steps steps(fault_);
     Child child(result.output);
-    result.errorMessage = child.start(request);
-    if (!result.errorMessage.empty()) {
+    if (!child.start(request, steps)) {
+        result.errorMessage = steps.message();
         return result;
     }
     result.started = true;
     result.timedOut = collect(child, RunDeadline(request.timeout));
-    result.exitCode = child.exitCode();
+    result.exitCode = child.finish();
     return result;
 }
 
 } // namespace
 
 std::unique_ptr<IProcessRunner> createProcessRunner() {
-    return std::make_unique<WindowsProcessRunner>();
+    return std::make_unique<WindowsProcessRunner>(nullptr);
+}
+
+std::unique_ptr<IProcessRunner> createProcessRunner(SetupFault fault) {
+    return std::make_unique<WindowsProcessRunner>(std::move(fault));
 }
 
 } // namespace hbk

@@ -2,6 +2,7 @@
 // (hbk-test-child) through each path of run.
 #include "process/ProcessRunner.h"
 
+#include "process/ProcessRunnerTesting.h"
 #include "testsupport/Environment.h"
 #include "testsupport/Platform.h"
 #include "testsupport/Processes.h"
@@ -11,7 +12,10 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hbk {
@@ -270,6 +274,79 @@ TEST(ProcessRunnerTest, ChildThatClosesItsOutputsIsStillWaitedFor) {
 TEST(ProcessRunnerTest, ChildInheritsTheEnvironment) {
     const test::ScopedEnvironment value("HBK_RUNNER_TEST_VALUE", "inherited value");
     EXPECT_EQ(runChild({"env=HBK_RUNNER_TEST_VALUE"}).output, "inherited value\n");
+}
+
+// The message each setup call's failure gives, when it fails with
+// kSetupError; every call of the platform is here.
+const std::uint32_t kSetupError = kWindows ? 5 : 22;
+
+std::map<std::string, std::string> setupFailureMessages() {
+    if (kWindows) {
+        return {
+            {"CreatePipe", "CreatePipe failed."},
+            {"CreateEventW", "CreateEventW failed: 5"},
+            {"CreateJobObjectW", "CreateJobObjectW failed: 5"},
+            {"SetInformationJobObject", "SetInformationJobObject failed: 5"},
+            {"CreateProcessW", "CreateProcessW failed: 5"},
+            {"AssignProcessToJobObject", "AssignProcessToJobObject failed: 5"},
+            {"ResumeThread", "ResumeThread failed: 5"},
+        };
+    }
+    return {
+        {"pipe", "pipe failed."},
+        {"fcntl", "fcntl failed: 22"},
+        {"posix_spawnattr_init", "posix_spawnattr_init failed: 22"},
+        {"posix_spawn_file_actions_init", "posix_spawn_file_actions_init failed: 22"},
+        {"posix_spawn_file_actions_adddup2", "posix_spawn_file_actions_adddup2 failed: 22"},
+        {"posix_spawn_file_actions_addchdir_np", "posix_spawn_file_actions_addchdir_np failed: 22"},
+        {"posix_spawnattr_setpgroup", "posix_spawnattr_setpgroup failed: 22"},
+        {"posix_spawnattr_setsigmask", "posix_spawnattr_setsigmask failed: 22"},
+        {"posix_spawnattr_setsigdefault", "posix_spawnattr_setsigdefault failed: 22"},
+        {"posix_spawnattr_setflags", "posix_spawnattr_setflags failed: 22"},
+        {"posix_spawn", "posix_spawn failed: 22"},
+    };
+}
+
+TEST(ProcessRunnerTest, EachFailedSetupCallStartsNothingAndLeavesNothing) {
+    const TempDir dir;
+    const std::filesystem::path marker = dir.path() / "started";
+    ProcessRequest request;
+    request.executable = kChild;
+    request.arguments = {"pid=" + marker.string(), "out=ran"};
+    request.workingDirectory = dir.path();
+
+    // A run that fails nothing names every call, in order.
+    std::vector<std::string> calls;
+    const ProcessResult normal = createProcessRunner([&](std::string_view call) {
+                                     calls.emplace_back(call);
+                                     return 0u;
+                                 })->run(request);
+    ASSERT_EQ(normal.output, "ran") << normal.errorMessage;
+    std::filesystem::remove(marker);
+    const std::map<std::string, std::string> messages = setupFailureMessages();
+    std::set<std::string> expectedNames;
+    for (const auto& [name, message] : messages) {
+        expectedNames.insert(name);
+    }
+    EXPECT_EQ(std::set<std::string>(calls.begin(), calls.end()), expectedNames);
+
+    const std::size_t handles = test::openHandleCount();
+    for (std::size_t failing = 0; failing < calls.size(); ++failing) {
+        const std::string trace = calls[failing] + " (call " + std::to_string(failing) + ")";
+        std::size_t seen = 0;
+        const ProcessResult result = createProcessRunner([&](std::string_view) {
+                                         return seen++ == failing ? kSetupError : 0u;
+                                     })->run(request);
+        EXPECT_FALSE(result.started) << trace;
+        EXPECT_FALSE(result.timedOut) << trace;
+        EXPECT_EQ(result.exitCode, -1) << trace;
+        EXPECT_EQ(result.output, "") << trace;
+        EXPECT_EQ(result.errorMessage, messages.at(calls[failing])) << trace;
+        EXPECT_EQ(seen, failing + 1) << trace; // nothing is set up after the failure
+        EXPECT_FALSE(std::filesystem::exists(marker)) << trace;
+        EXPECT_EQ(test::openHandleCount(), handles) << trace;
+        EXPECT_TRUE(test::noChildLeft(5s)) << trace;
+    }
 }
 
 TEST(ProcessRunnerTest, LeavesNothingOpen) {

@@ -1,7 +1,9 @@
 #include "testsupport/Processes.h"
 
 #include <signal.h>
+#include <sys/wait.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -43,6 +45,20 @@ std::size_t openHandleCount() {
         ++count;
     }
     return count;
+}
+
+bool noChildLeft(std::chrono::milliseconds patience) {
+    const auto until = std::chrono::steady_clock::now() + patience;
+    for (;;) {
+        siginfo_t info{};
+        if (waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) != 0 && errno == ECHILD) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= until) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 } // namespace hbk::test

@@ -13,4 +13,8 @@ bool processGone(std::int64_t pid, std::chrono::milliseconds patience);
 // Open file descriptors (POSIX) or handles (Windows) of this process.
 std::size_t openHandleCount();
 
+// Whether no process this one started is left, running or (on POSIX) not
+// yet reaped, waiting up to `patience` for the running ones to end.
+bool noChildLeft(std::chrono::milliseconds patience);
+
 } // namespace hbk::test
