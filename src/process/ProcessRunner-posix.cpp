@@ -133,7 +133,8 @@ public:
         return actionsReady_;
     }
 
-    // The child's outputs go to the pipe and it starts in `directory` (the
+    // The child's outputs go to the pipe, its input is empty (the caller's
+    // may be a list a loop is reading), and it starts in `directory` (the
     // caller's when empty), at the head of a process group of its own, with
     // no signal blocked, and SIGPIPE at its default even if the caller
     // ignores it.
@@ -147,6 +148,11 @@ public:
              [&] { return posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO); }},
             {"posix_spawn_file_actions_adddup2",
              [&] { return posix_spawn_file_actions_adddup2(&actions, output, STDERR_FILENO); }},
+            {"posix_spawn_file_actions_addopen",
+             [&] {
+                 return posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null",
+                                                         O_RDONLY, 0);
+             }},
             {"posix_spawnattr_setpgroup",
              [&] { return posix_spawnattr_setpgroup(&attributes, 0); }},
             {"posix_spawnattr_setsigmask",

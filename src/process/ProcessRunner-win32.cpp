@@ -112,6 +112,17 @@ bool createOutputPipe(Handle& readEnd, Handle& writeEnd) {
     return false;
 }
 
+// The child reads an empty input, never the caller's, which may be a list a
+// loop is reading: the NUL device, opened inheritable for the child.
+bool openEmptyInput(Handle& input) {
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof(inheritable);
+    inheritable.bInheritHandle = TRUE;
+    input.reset(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                            OPEN_EXISTING, 0, nullptr));
+    return static_cast<bool>(input);
+}
+
 // Keeps one overlapped read in flight on the pipe and appends what it
 // brings. A read signals the event when it completes, at once or later, so
 // each completion goes back through the caller's wait and deadline check.
@@ -221,8 +232,10 @@ bool Child::start(const ProcessRequest& request, Steps& steps) {
     // Closed on return: from then on only the child and what it starts hold
     // the write end, so the pipe reports its end once they have all gone.
     Handle writeEnd;
+    Handle input; // closed on return, too
     if (!steps.check("CreatePipe", [&] { return createOutputPipe(readEnd, writeEnd); }) ||
-        !collector_.open(std::move(readEnd), steps)) {
+        !collector_.open(std::move(readEnd), steps) ||
+        !steps.check("CreateFileW", [&] { return openEmptyInput(input); })) {
         return false;
     }
 
@@ -245,7 +258,7 @@ bool Child::start(const ProcessRequest& request, Steps& steps) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = input.get();
     startup.hStdOutput = writeEnd.get();
     startup.hStdError = writeEnd.get();
     PROCESS_INFORMATION info{};

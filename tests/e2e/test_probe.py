@@ -4,8 +4,8 @@ sleeps as told."""
 
 import unittest
 
-from harness import (ToolTestCase, fake_spine_env, lines, printed_path, run_tool,
-                     tool_path, WINDOWS)
+from harness import (BINARY, ToolTestCase, fake_spine_env, lines, printed_path, run_command,
+                     run_tool, tool_path, WINDOWS)
 
 AVAILABLE = "message: Spine CLI probe succeeded."
 UNRECOGNIZED = "message: Process started, but its output was not recognized as Spine."
@@ -147,6 +147,19 @@ class ProbeTimeoutArgumentTest(ToolTestCase):
                                 env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
                        stdout=lines(b"path: " + printed_path(spine), "status: available",
                                            "editor: 4.2.35", AVAILABLE))
+
+
+@unittest.skipIf(WINDOWS, "a POSIX shell loop around the native tool; process_tests covers "
+                          "the Windows child's input")
+class ProbeChildTest(ToolTestCase):
+    def test_child_reading_input_leaves_the_callers_list_alone(self):
+        folders = [self.fake_spine(name + "/Spine.com").parent for name in ("a", "b", "c")]
+        script = 'printf "%s\\n" "$@" | while read d; do "$0" probe "$d"; done'
+        result = run_command(["sh", "-c", script, str(BINARY)] + [str(f) for f in folders],
+                             env=fake_spine_env("cat", "out=Spine 4.2.35", "exit=0"))
+        expected = b"".join(lines(b"path: " + printed_path(f / "Spine.com"), "status: available",
+                                  "editor: 4.2.35", AVAILABLE) for f in folders)
+        self.assertRun(result, stdout=expected)
 
 
 if __name__ == "__main__":

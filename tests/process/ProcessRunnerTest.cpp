@@ -271,6 +271,16 @@ TEST(ProcessRunnerTest, ChildThatClosesItsOutputsIsStillWaitedFor) {
     EXPECT_EQ(hangs.exitCode, 1);
 }
 
+TEST(ProcessRunnerTest, ChildReadsAnEmptyInput) {
+    // The caller's input stays open, as in a loop that feeds it a list; the
+    // child must see its end at once and leave the list alone.
+    const test::ScopedPipedInput input("rest of the list\n");
+    const ProcessResult result = runChild({"cat", "out=done"}, 10000);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, "done");
+}
+
 TEST(ProcessRunnerTest, ChildInheritsTheEnvironment) {
     const test::ScopedEnvironment value("HBK_RUNNER_TEST_VALUE", "inherited value");
     EXPECT_EQ(runChild({"env=HBK_RUNNER_TEST_VALUE"}).output, "inherited value\n");
@@ -285,6 +295,7 @@ std::map<std::string, std::string> setupFailureMessages() {
         return {
             {"CreatePipe", "CreatePipe failed."},
             {"CreateEventW", "CreateEventW failed: 5"},
+            {"CreateFileW", "CreateFileW failed: 5"},
             {"CreateJobObjectW", "CreateJobObjectW failed: 5"},
             {"SetInformationJobObject", "SetInformationJobObject failed: 5"},
             {"CreateProcessW", "CreateProcessW failed: 5"},
@@ -298,6 +309,7 @@ std::map<std::string, std::string> setupFailureMessages() {
         {"posix_spawnattr_init", "posix_spawnattr_init failed: 22"},
         {"posix_spawn_file_actions_init", "posix_spawn_file_actions_init failed: 22"},
         {"posix_spawn_file_actions_adddup2", "posix_spawn_file_actions_adddup2 failed: 22"},
+        {"posix_spawn_file_actions_addopen", "posix_spawn_file_actions_addopen failed: 22"},
         {"posix_spawn_file_actions_addchdir_np", "posix_spawn_file_actions_addchdir_np failed: 22"},
         {"posix_spawnattr_setpgroup", "posix_spawnattr_setpgroup failed: 22"},
         {"posix_spawnattr_setsigmask", "posix_spawnattr_setsigmask failed: 22"},

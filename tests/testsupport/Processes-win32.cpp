@@ -77,6 +77,33 @@ bool anyRunningChild() {
 
 } // namespace
 
+// The read end is inheritable, as a console or pipe handed to this
+// process is; the write end is not.
+ScopedPipedInput::ScopedPipedInput(std::string_view bytes) {
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof(inheritable);
+    inheritable.bInheritHandle = TRUE;
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
+        return;
+    }
+    SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
+    DWORD written = 0;
+    WriteFile(writeEnd, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    previous_ = reinterpret_cast<std::intptr_t>(GetStdHandle(STD_INPUT_HANDLE));
+    SetStdHandle(STD_INPUT_HANDLE, readEnd);
+    writeEnd_ = reinterpret_cast<std::intptr_t>(writeEnd);
+}
+
+ScopedPipedInput::~ScopedPipedInput() {
+    if (writeEnd_ != -1) {
+        CloseHandle(GetStdHandle(STD_INPUT_HANDLE));
+        SetStdHandle(STD_INPUT_HANDLE, reinterpret_cast<HANDLE>(previous_));
+        CloseHandle(reinterpret_cast<HANDLE>(writeEnd_));
+    }
+}
+
 bool noChildLeft(std::chrono::milliseconds patience) {
     const auto until = std::chrono::steady_clock::now() + patience;
     while (anyRunningChild()) {
