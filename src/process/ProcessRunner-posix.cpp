@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -136,12 +137,13 @@ public:
     // The child's outputs go to the pipe, its input is empty (the caller's
     // may be a list a loop is reading), and it starts in `directory` (the
     // caller's when empty), at the head of a process group of its own, with
-    // no signal blocked, and SIGPIPE at its default even if the caller
-    // ignores it.
+    // no signal blocked, and SIGPIPE and SIGCHLD at their defaults even if
+    // the caller ignores them.
     bool prepare(Steps& steps, const std::filesystem::path& directory, int output) {
         sigemptyset(&noSignals_);
         sigemptyset(&defaultSignals_);
         sigaddset(&defaultSignals_, SIGPIPE);
+        sigaddset(&defaultSignals_, SIGCHLD);
         const short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
         const std::pair<const char*, std::function<int()>> calls[] = {
             {"posix_spawn_file_actions_adddup2",
@@ -177,6 +179,44 @@ private:
     sigset_t defaultSignals_{};
     bool attributesReady_ = false;
     bool actionsReady_ = false;
+};
+
+// For the life of a run, SIGCHLD is at its default: a caller that ignores it
+// (a disposition that survives exec) would have its children reaped by the
+// system as they end, and the child could be neither waited for nor told
+// from a process that took its id. The destructor puts the caller's
+// disposition back. Runs of one process take turns, as the dispositions
+// are the process's.
+class SignalGuard {
+public:
+    SignalGuard()
+        : lock_(mutex()) {}
+    ~SignalGuard() {
+        if (sigchldSaved_) {
+            sigaction(SIGCHLD, &sigchld_, nullptr);
+        }
+    }
+    SignalGuard(const SignalGuard&) = delete;
+    SignalGuard& operator=(const SignalGuard&) = delete;
+
+    bool install(Steps& steps) {
+        struct sigaction defaultAction {};
+        defaultAction.sa_handler = SIG_DFL;
+        sigemptyset(&defaultAction.sa_mask);
+        sigchldSaved_ = steps.check(
+            "sigaction", [&] { return errnoOf(sigaction(SIGCHLD, &defaultAction, &sigchld_)); });
+        return sigchldSaved_;
+    }
+
+private:
+    static std::mutex& mutex() {
+        static std::mutex runs;
+        return runs;
+    }
+
+    std::unique_lock<std::mutex> lock_;
+    struct sigaction sigchld_ {};
+    bool sigchldSaved_ = false;
 };
 
 // Reads what the pipe holds, but no more than 1 MiB, so that a child that
@@ -226,11 +266,11 @@ public:
     bool start(const ProcessRequest& request, Steps& steps);
     int output() const { return output_.get(); }
     // Whether the child has ended, without reaping it.
-    bool hasEnded() const;
+    bool hasEnded();
     // Kills the group, the child with it if it still runs.
     void kill() const;
     // Kills what is left of the group, reaps the child and returns its exit
-    // code; 1 when there is none to reap.
+    // code; 1 when there is none to reap (it was reaped elsewhere).
     std::int32_t finish();
 
 private:
@@ -274,10 +314,19 @@ bool Child::start(const ProcessRequest& request, Steps& steps) {
     return true;
 }
 
-bool Child::hasEnded() const {
+bool Child::hasEnded() {
     siginfo_t info{};
-    return waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == pid_;
+    int result = 0;
+    do {
+        result = waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        // ECHILD: something else reaped the child, so its id, which may
+        // already name another process, is no longer ours to kill.
+        pid_ = -1;
+        return true;
+    }
+    return info.si_pid == pid_;
 }
 
 void Child::kill() const {
@@ -351,8 +400,11 @@ private:
 ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
     ProcessResult result;
     Steps steps(fault_);
+    // Declared before the child, so that the child is reaped before the
+    // caller's dispositions are back.
+    SignalGuard signals;
     Child child;
-    if (!child.start(request, steps)) {
+    if (!signals.install(steps) || !child.start(request, steps)) {
         result.errorMessage = steps.message();
         return result;
     }

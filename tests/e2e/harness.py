@@ -45,7 +45,7 @@ class Result:
         self.code = completed.returncode
 
 
-def run_command(command, env=None, cwd=None, timeout=60):
+def command_env(env):
     full_env = dict(os.environ)
     # UTF-8 on the Unix side lets Wine hand non-ASCII arguments and file
     # names through to Windows unchanged.
@@ -55,15 +55,25 @@ def run_command(command, env=None, cwd=None, timeout=60):
             full_env.pop(name, None)
         else:
             full_env[name] = value
-    completed = subprocess.run(command, capture_output=True, env=full_env, cwd=cwd,
-                               timeout=timeout, check=False)
+    return full_env
+
+
+def run_command(command, env=None, cwd=None, timeout=60, preexec_fn=None):
+    """Runs a command to its end; preexec_fn runs in the new process just
+    before the exec (to set the signal dispositions the command inherits)."""
+    completed = subprocess.run(command, capture_output=True, env=command_env(env), cwd=cwd,
+                               timeout=timeout, check=False, preexec_fn=preexec_fn)
     return Result(completed)
 
 
-def run_tool(*args, env=None, cwd=None, timeout=60):
+def tool_command(*args):
+    return ([EMULATOR] if EMULATOR else []) + [str(BINARY)] + [str(a) for a in args]
+
+
+def run_tool(*args, env=None, cwd=None, timeout=60, preexec_fn=None):
     """Runs the tool; env values of None remove a variable."""
-    command = ([EMULATOR] if EMULATOR else []) + [str(BINARY)] + [str(a) for a in args]
-    return run_command(command, env=env, cwd=cwd, timeout=timeout)
+    return run_command(tool_command(*args), env=env, cwd=cwd, timeout=timeout,
+                       preexec_fn=preexec_fn)
 
 
 def fake_spine_env(*operations):

@@ -2,6 +2,7 @@
 test suite's child program copied as Spine.com) that prints, exits or
 sleeps as told."""
 
+import signal
 import unittest
 
 from harness import (BINARY, ToolTestCase, fake_spine_env, lines, printed_path, run_command,
@@ -149,9 +150,30 @@ class ProbeTimeoutArgumentTest(ToolTestCase):
                                            "editor: 4.2.35", AVAILABLE))
 
 
-@unittest.skipIf(WINDOWS, "a POSIX shell loop around the native tool; process_tests covers "
-                          "the Windows child's input")
+def dispositions(ignored=()):
+    """A preexec_fn that leaves the tool with these signals ignored."""
+    def prepare():
+        for number in ignored:
+            signal.signal(number, signal.SIG_IGN)
+    return prepare
+
+
+@unittest.skipIf(WINDOWS, "POSIX signals and shell; process_tests covers the Windows child")
 class ProbeChildTest(ToolTestCase):
+    """What the native tool's child gets from it and leaves behind."""
+
+    def test_caller_that_ignores_sigchld(self):
+        # The ignored disposition survives exec, as this shows.
+        ignore = dispositions(ignored=[signal.SIGCHLD])
+        status = run_command(["grep", "^SigIgn:", "/proc/self/status"], preexec_fn=ignore)
+        self.assertTrue(int(status.stdout.split()[1], 16) & (1 << (signal.SIGCHLD - 1)))
+
+        spine = self.fake_spine()
+        result = run_tool("probe", spine.parent, "5000", preexec_fn=ignore,
+                          env=fake_spine_env("out=Spine 4.2.35", "exit=0"))
+        self.assertRun(result, stdout=lines(b"path: " + printed_path(spine), "status: available",
+                                            "editor: 4.2.35", AVAILABLE))
+
     def test_child_reading_input_leaves_the_callers_list_alone(self):
         folders = [self.fake_spine(name + "/Spine.com").parent for name in ("a", "b", "c")]
         script = 'printf "%s\\n" "$@" | while read d; do "$0" probe "$d"; done'

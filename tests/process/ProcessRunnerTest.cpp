@@ -2,6 +2,7 @@
 // (hbk-test-child) through each path of run.
 #include "process/ProcessRunner.h"
 
+#include "ChildRuns.h"
 #include "process/ProcessRunnerTesting.h"
 #include "testsupport/Environment.h"
 #include "testsupport/Platform.h"
@@ -24,24 +25,11 @@ namespace {
 using namespace std::chrono_literals;
 using test::TempDir;
 
-const std::filesystem::path kChild = HBK_TEST_CHILD;
-
+using test::kChild;
 using test::kWindows;
+using test::readId;
+using test::runChild;
 const std::string kStartFailure = kWindows ? "CreateProcessW failed: " : "posix_spawn failed: ";
-
-ProcessResult runChild(std::vector<std::string> arguments, std::int64_t timeout = 30000) {
-    ProcessRequest request;
-    request.executable = kChild;
-    request.arguments = std::move(arguments);
-    request.timeout = timeout;
-    return createProcessRunner()->run(request);
-}
-
-std::int64_t readId(const std::filesystem::path& file) {
-    std::int64_t id = -1;
-    std::ifstream(file) >> id;
-    return id;
-}
 
 std::string floodBytes(std::size_t size) {
     std::string text;
@@ -304,6 +292,7 @@ std::map<std::string, std::string> setupFailureMessages() {
         };
     }
     return {
+        {"sigaction", "sigaction failed: 22"},
         {"pipe", "pipe failed."},
         {"fcntl", "fcntl failed: 22"},
         {"posix_spawnattr_init", "posix_spawnattr_init failed: 22"},
