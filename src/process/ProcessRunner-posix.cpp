@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -95,19 +96,24 @@ int errnoOf(int result) {
     return result == -1 ? errno : 0;
 }
 
-// Both ends close on exec, so no other child inherits them; the child gets
-// the write end through dup2, which clears the flag on the copy. The read
-// end does not block, so it can be drained to empty.
-bool createOutputPipe(Steps& steps, Fd& readEnd, Fd& writeEnd) {
+enum class NonBlocking { ReadEnd, WriteEnd };
+
+// Both ends close on exec, so no child inherits them by accident (the child
+// gets the output pipe's write end through dup2, which clears the flag on
+// the copy). One end does not block: the output pipe's read end, so that
+// it can be drained to empty; the wake pipe's write end, so that a signal
+// handler never waits.
+bool createPipe(Steps& steps, Fd& readEnd, Fd& writeEnd, NonBlocking nonBlocking) {
     int fds[2];
     if (!steps.check("pipe", [&] { return errnoOf(pipe(fds)); })) {
         return false;
     }
     readEnd.reset(fds[0]);
     writeEnd.reset(fds[1]);
+    const int free = nonBlocking == NonBlocking::ReadEnd ? fds[0] : fds[1];
     return steps.check("fcntl", [&] { return errnoOf(fcntl(fds[0], F_SETFD, FD_CLOEXEC)); }) &&
            steps.check("fcntl", [&] { return errnoOf(fcntl(fds[1], F_SETFD, FD_CLOEXEC)); }) &&
-           steps.check("fcntl", [&] { return errnoOf(fcntl(fds[0], F_SETFL, O_NONBLOCK)); });
+           steps.check("fcntl", [&] { return errnoOf(fcntl(free, F_SETFL, O_NONBLOCK)); });
 }
 
 // Owns the spawn attributes and file actions once they are initialised.
@@ -181,43 +187,121 @@ private:
     bool actionsReady_ = false;
 };
 
-// For the life of a run, SIGCHLD is at its default: a caller that ignores it
-// (a disposition that survives exec) would have its children reaped by the
-// system as they end, and the child could be neither waited for nor told
-// from a process that took its id. The destructor puts the caller's
-// disposition back. Runs of one process take turns, as the dispositions
-// are the process's.
+// What the interruption handler may touch: the first signal it caught, and
+// the pipe through which it wakes the collection loop, so that a signal
+// that comes between the loop's check and its wait is not missed.
+volatile std::sig_atomic_t gInterruption = 0;
+volatile std::sig_atomic_t gWakeFd = -1;
+
+extern "C" void onInterruption(int signal) {
+    const int savedErrno = errno;
+    if (gInterruption == 0) {
+        gInterruption = signal;
+    }
+    const char byte = 0;
+    // A full pipe needs no more bytes to wake the loop.
+    [[maybe_unused]] const ssize_t written = write(gWakeFd, &byte, 1);
+    errno = savedErrno;
+}
+
+// The signals that end the tool when its caller is interrupted or killed.
+constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// For the life of a run:
+// - each of kInterruptions that the caller does not ignore is caught, so
+//   that the child's group goes with the caller (one that is ignored stays
+//   ignored, as a background job expects);
+// - SIGCHLD is at its default: a caller that ignores it (a disposition that
+//   survives exec) would have its children reaped by the system as they
+//   end, and the child could be neither waited for nor told from a process
+//   that took its id.
+// The destructor, which runs once the child is killed and reaped, puts the
+// caller's dispositions back and raises the interruption caught again, so
+// that the caller ends by it. Runs of one process take turns, as the
+// dispositions are the process's.
 class SignalGuard {
 public:
     SignalGuard()
         : lock_(mutex()) {}
-    ~SignalGuard() {
-        if (sigchldSaved_) {
-            sigaction(SIGCHLD, &sigchld_, nullptr);
-        }
-    }
+    ~SignalGuard();
     SignalGuard(const SignalGuard&) = delete;
     SignalGuard& operator=(const SignalGuard&) = delete;
 
-    bool install(Steps& steps) {
-        struct sigaction defaultAction {};
-        defaultAction.sa_handler = SIG_DFL;
-        sigemptyset(&defaultAction.sa_mask);
-        sigchldSaved_ = steps.check(
-            "sigaction", [&] { return errnoOf(sigaction(SIGCHLD, &defaultAction, &sigchld_)); });
-        return sigchldSaved_;
-    }
+    bool install(Steps& steps);
+    // Readable once an interruption was caught.
+    int wakeFd() const { return wakeRead_.get(); }
+    static bool interrupted() { return gInterruption != 0; }
 
 private:
+    struct Saved {
+        int signal = 0;
+        struct sigaction previous {};
+    };
+
     static std::mutex& mutex() {
         static std::mutex runs;
         return runs;
     }
+    bool replace(Steps& steps, int signal, const struct sigaction& action);
 
     std::unique_lock<std::mutex> lock_;
-    struct sigaction sigchld_ {};
-    bool sigchldSaved_ = false;
+    Fd wakeRead_;
+    Fd wakeWrite_;
+    Saved saved_[std::size(kInterruptions) + 1];
+    std::size_t savedCount_ = 0;
 };
+
+bool SignalGuard::install(Steps& steps) {
+    if (!createPipe(steps, wakeRead_, wakeWrite_, NonBlocking::WriteEnd)) {
+        return false;
+    }
+    gInterruption = 0;
+    gWakeFd = wakeWrite_.get();
+
+    struct sigaction handler {};
+    handler.sa_handler = onInterruption;
+    handler.sa_flags = SA_RESTART;
+    sigemptyset(&handler.sa_mask);
+    for (const int signal : kInterruptions) {
+        struct sigaction current {};
+        if (!steps.check("sigaction",
+                         [&] { return errnoOf(sigaction(signal, nullptr, &current)); }) ||
+            (current.sa_handler != SIG_IGN && !replace(steps, signal, handler))) {
+            return false;
+        }
+    }
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    sigemptyset(&defaultAction.sa_mask);
+    return replace(steps, SIGCHLD, defaultAction);
+}
+
+bool SignalGuard::replace(Steps& steps, int signal, const struct sigaction& action) {
+    Saved& saved = saved_[savedCount_];
+    if (!steps.check("sigaction",
+                     [&] { return errnoOf(sigaction(signal, &action, &saved.previous)); })) {
+        return false;
+    }
+    saved.signal = signal;
+    ++savedCount_;
+    return true;
+}
+
+SignalGuard::~SignalGuard() {
+    while (savedCount_ > 0) {
+        const Saved& saved = saved_[--savedCount_];
+        sigaction(saved.signal, &saved.previous, nullptr);
+    }
+    // No handler of ours is left to write to the pipe, which closes next.
+    gWakeFd = -1;
+    const int caught = gInterruption;
+    gInterruption = 0;
+    if (caught != 0) {
+        // With the caller's disposition back, this ends the process as the
+        // signal would have without the run (or runs the caller's handler).
+        static_cast<void>(raise(caught));
+    }
+}
 
 // Reads what the pipe holds, but no more than 1 MiB, so that a child that
 // writes as fast as it is read still lets the caller check its deadline.
@@ -283,7 +367,7 @@ bool Child::start(const ProcessRequest& request, Steps& steps) {
     // the write end, so the pipe reports its end once they have all gone.
     Fd writeEnd;
     SpawnSetup setup;
-    if (!createOutputPipe(steps, output_, writeEnd) || !setup.init(steps) ||
+    if (!createPipe(steps, output_, writeEnd, NonBlocking::ReadEnd) || !setup.init(steps) ||
         !setup.prepare(steps, request.workingDirectory, writeEnd.get())) {
         return false;
     }
@@ -349,40 +433,52 @@ std::int32_t Child::finish() {
     return reaped > 0 ? exitCodeOf(status) : 1;
 }
 
-// Reads the child's outputs until they close and the child has ended, or
-// the time limit and its grace period are over; whether the child was
-// still running at the limit.
-bool collect(Child& child, RunDeadline deadline, std::string& output) {
-    bool timedOut = false;
+// Reads the child's outputs until they close and the child has ended, the
+// time limit and its grace period are over, or the caller is interrupted;
+// whether the child was killed while it ran (the child object kills it on
+// an interruption).
+bool collect(Child& child, const SignalGuard& signals, RunDeadline deadline, std::string& output) {
+    bool killed = false;
     bool childRunning = true;
     bool pipeOpen = true;
     std::chrono::microseconds pause{50};
     for (;;) {
         childRunning = childRunning && !child.hasEnded();
+        if (SignalGuard::interrupted()) {
+            return childRunning;
+        }
         if (!childRunning && !pipeOpen) {
-            return timedOut;
+            return killed;
         }
         if (deadline.passed()) {
             if (deadline.inGrace()) {
-                return timedOut;
+                return killed;
             }
-            timedOut = childRunning;
+            killed = childRunning;
             child.kill();
             deadline.startGrace();
             continue;
         }
+        pollfd watch[2] = {{signals.wakeFd(), POLLIN, 0}, {child.output(), POLLIN, 0}};
         if (pipeOpen) {
-            pollfd watch{child.output(), POLLIN, 0};
             // poll takes an int; long limits are waited for in pieces.
-            if (poll(&watch, 1, static_cast<int>(deadline.millisecondsLeft(1 << 30))) > 0) {
+            if (poll(watch, 2, static_cast<int>(deadline.millisecondsLeft(1 << 30))) > 0 &&
+                watch[1].revents != 0) {
                 pipeOpen = drain(child.output(), output);
             }
             continue;
         }
         // The outputs are closed but the child has not ended: usually it is
         // a moment from its end, else it runs on without them. Nothing to
-        // wait on but time, in pauses that grow from 50 us to 50 ms.
-        std::this_thread::sleep_for(std::min<RunDeadline::Clock::duration>(pause, deadline.left()));
+        // wait on but time, in pauses that grow from 50 us to 50 ms; from
+        // 1 ms on they wait on the wake pipe, which an interruption ends.
+        const auto wait = std::min<RunDeadline::Clock::duration>(pause, deadline.left());
+        if (wait < std::chrono::milliseconds(1)) {
+            std::this_thread::sleep_for(wait);
+        } else {
+            poll(watch, 1,
+                 static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
+        }
         pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(50));
     }
 }
@@ -400,8 +496,9 @@ private:
 ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
     ProcessResult result;
     Steps steps(fault_);
-    // Declared before the child, so that the child is reaped before the
-    // caller's dispositions are back.
+    // Declared before the child, so that the child is killed and reaped
+    // before the caller's dispositions are back and an interruption caught
+    // is raised again.
     SignalGuard signals;
     Child child;
     if (!signals.install(steps) || !child.start(request, steps)) {
@@ -409,10 +506,11 @@ ProcessResult PosixProcessRunner::run(const ProcessRequest& request) {
         return result;
     }
     result.started = true;
-    result.timedOut = collect(child, RunDeadline(request.timeout), result.output);
+    const bool killed = collect(child, signals, RunDeadline(request.timeout), result.output);
+    result.timedOut = killed && !SignalGuard::interrupted();
     // Whatever of the group is left goes now, then the child is reaped.
     const std::int32_t exitCode = child.finish();
-    result.exitCode = result.timedOut ? 1 : exitCode;
+    result.exitCode = killed ? 1 : exitCode;
     return result;
 }
 

@@ -5,6 +5,7 @@ import os
 import shutil
 import subprocess
 import tempfile
+import time
 import unittest
 from pathlib import Path
 
@@ -74,6 +75,41 @@ def run_tool(*args, env=None, cwd=None, timeout=60, preexec_fn=None):
     """Runs the tool; env values of None remove a variable."""
     return run_command(tool_command(*args), env=env, cwd=cwd, timeout=timeout,
                        preexec_fn=preexec_fn)
+
+
+def start_tool(*args, env=None, preexec_fn=None):
+    """Starts the tool without waiting for it; its outputs are pipes."""
+    return subprocess.Popen(tool_command(*args), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            env=command_env(env), preexec_fn=preexec_fn)
+
+
+def read_pid(path, patience=30):
+    """The process id a test child wrote to a file, once its line is whole;
+    None if it does not come within `patience` seconds."""
+    until = time.monotonic() + patience
+    while time.monotonic() < until:
+        if path.exists():
+            text = path.read_text()
+            if text.endswith("\n"):
+                return int(text)
+        time.sleep(0.01)
+    return None
+
+
+def process_gone(pid, patience=10):
+    """Whether a native process has ended, waiting up to `patience` seconds
+    for it; a zombie has ended, whoever reaps it."""
+    until = time.monotonic() + patience
+    while True:
+        try:
+            with open("/proc/%d/stat" % pid) as stat:
+                if stat.read().rpartition(")")[2].split()[0] == "Z":
+                    return True
+        except FileNotFoundError:
+            return True
+        if time.monotonic() >= until:
+            return False
+        time.sleep(0.01)
 
 
 def fake_spine_env(*operations):

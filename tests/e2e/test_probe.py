@@ -2,11 +2,13 @@
 test suite's child program copied as Spine.com) that prints, exits or
 sleeps as told."""
 
+import os
+import resource
 import signal
 import unittest
 
-from harness import (BINARY, ToolTestCase, fake_spine_env, lines, printed_path, run_command,
-                     run_tool, tool_path, WINDOWS)
+from harness import (BINARY, ToolTestCase, fake_spine_env, lines, printed_path, process_gone,
+                     read_pid, run_command, run_tool, start_tool, tool_path, WINDOWS)
 
 AVAILABLE = "message: Spine CLI probe succeeded."
 UNRECOGNIZED = "message: Process started, but its output was not recognized as Spine."
@@ -150,9 +152,17 @@ class ProbeTimeoutArgumentTest(ToolTestCase):
                                            "editor: 4.2.35", AVAILABLE))
 
 
-def dispositions(ignored=()):
-    """A preexec_fn that leaves the tool with these signals ignored."""
+INTERRUPTIONS = [signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT]
+
+
+def dispositions(ignored=(), defaults=()):
+    """A preexec_fn that leaves the tool with these signals ignored and
+    these at their default, whatever the test runner itself inherited, and
+    makes no core file (SIGQUIT)."""
     def prepare():
+        resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+        for number in defaults:
+            signal.signal(number, signal.SIG_DFL)
         for number in ignored:
             signal.signal(number, signal.SIG_IGN)
     return prepare
@@ -161,6 +171,48 @@ def dispositions(ignored=()):
 @unittest.skipIf(WINDOWS, "POSIX signals and shell; process_tests covers the Windows child")
 class ProbeChildTest(ToolTestCase):
     """What the native tool's child gets from it and leaves behind."""
+
+    def pids(self, *files):
+        """The ids the fake Spine wrote; whatever still runs when the test
+        ends is killed, so that a failure leaves nothing behind."""
+        found = [read_pid(f) for f in files]
+        self.assertNotIn(None, found)
+        for pid in found:
+            self.addCleanup(lambda p=pid: process_gone(p, 0) or os.kill(p, signal.SIGKILL))
+        return found
+
+    def test_interruption_kills_the_child_and_ends_the_tool_by_it(self):
+        spine = self.fake_spine()
+        for number in INTERRUPTIONS:
+            with self.subTest(signal=number.name):
+                child = self.tmp / (number.name + "-child.pid")
+                grandchild = self.tmp / (number.name + "-grandchild.pid")
+                env = fake_spine_env("pid=" + str(child), "grandchild=60000," + str(grandchild),
+                                     "out=Spine 4.2.35\\n", "sleep=60000")
+                tool = start_tool("probe", spine.parent, "60000", env=env,
+                                  preexec_fn=dispositions(defaults=INTERRUPTIONS))
+                pids = self.pids(child, grandchild)
+                tool.send_signal(number)
+                stdout, _ = tool.communicate(timeout=60)
+                self.assertEqual(tool.returncode, -number)
+                self.assertEqual(stdout, b"")
+                for pid in pids:
+                    self.assertTrue(process_gone(pid), pid)
+
+    def test_an_ignored_interruption_stays_ignored(self):
+        spine = self.fake_spine()
+        started, go_on = self.tmp / "started", self.tmp / "go-on"
+        env = fake_spine_env("pid=" + str(started), "wait-file=" + str(go_on),
+                             "out=Spine 4.2.35", "exit=0")
+        tool = start_tool("probe", spine.parent, "60000", env=env,
+                          preexec_fn=dispositions(ignored=[signal.SIGHUP]))
+        self.pids(started)
+        tool.send_signal(signal.SIGHUP)
+        go_on.write_text("\n")
+        stdout, _ = tool.communicate(timeout=60)
+        self.assertEqual(tool.returncode, 0)
+        self.assertEqual(stdout, lines(b"path: " + printed_path(spine), "status: available",
+                                       "editor: 4.2.35", AVAILABLE))
 
     def test_caller_that_ignores_sigchld(self):
         # The ignored disposition survives exec, as this shows.

@@ -62,8 +62,19 @@ TEST(PosixProcessRunnerTest, CallerThatIgnoresSigchldStillWaitsForTheChild) {
     EXPECT_EQ(dispositions()[4], reinterpret_cast<std::uintptr_t>(SIG_IGN));
 }
 
+TEST(PosixProcessRunnerTest, ChildGetsInterruptionsAsTheCallerHadThem) {
+    // Ignored stays ignored, as nohup leaves it; caught is at the default.
+    const ScopedDisposition sighup(SIGHUP, SIG_IGN);
+    const ScopedDisposition sigterm(SIGTERM, callersHandler);
+    const std::string output = runChild({"signals"}).output;
+    EXPECT_NE(output.find("SIGHUP ignored\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("SIGTERM default\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("SIGINT default\n"), std::string::npos) << output;
+}
+
 TEST(PosixProcessRunnerTest, CallersDispositionsAreBackAfterEveryRun) {
     const ScopedDisposition sigchld(SIGCHLD, SIG_IGN);
+    const ScopedDisposition sighup(SIGHUP, SIG_IGN);
     const ScopedDisposition sigterm(SIGTERM, callersHandler);
     const std::vector<std::uintptr_t> before = dispositions();
     ProcessRequest request;
