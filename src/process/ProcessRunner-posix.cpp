@@ -1,7 +1,9 @@
 // Runs a child with posix_spawn: its standard output and standard error
 // share one pipe, it heads a process group of its own that is killed at the
 // time limit and again at the end (as closing a Windows job kills its
-// members), and the pipe is read while the child runs.
+// members), and the pipe is read while the child runs. On Linux the caller
+// becomes a child subreaper, so that what the child leaves outside its
+// group is handed to it, and killed with the group.
 #include "process/ProcessRunner.h"
 #include "process/ProcessRunnerTesting.h"
 
@@ -10,15 +12,20 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iterator>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -334,11 +341,83 @@ std::int32_t exitCodeOf(int status) {
     return 1;
 }
 
+#ifdef __linux__
+
+// What the child leaves behind outside its group (a daemon that moved to a
+// session of its own with setsid) is re-parented to this process instead
+// of to init, so that it can be found and killed.
+bool becomeSubreaper(Steps& steps) {
+    return steps.check("prctl", [] { return errnoOf(prctl(PR_SET_CHILD_SUBREAPER, 1)); });
+}
+
+// The children of this process but `keep`: each /proc/<pid>/stat names the
+// parent after the command's closing parenthesis and the state.
+std::vector<pid_t> childrenBut(pid_t keep) {
+    std::vector<pid_t> children;
+    const pid_t self = getpid();
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry("/proc", error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::ifstream stat(entry->path() / "stat");
+        std::string text;
+        std::getline(stat, text);
+        std::istringstream fields(text.substr(std::min(text.rfind(')') + 1, text.size())));
+        char state = 0;
+        pid_t parent = 0;
+        const pid_t pid = std::stoi(name);
+        if (fields >> state >> parent && parent == self && pid != keep) {
+            children.push_back(pid);
+        }
+    }
+    return children;
+}
+
+// Kills and reaps every child of this process but `keep`, the run's own
+// child, which has been killed and is waited for first: only its end hands
+// over what it left behind. Again until none is left, as each death hands
+// over the dead one's children. No child at all (ECHILD) costs one call.
+void reapOrphans(pid_t keep) {
+    siginfo_t info{};
+    while (keep > 0 && waitid(P_PID, static_cast<id_t>(keep), &info, WEXITED | WNOWAIT) != 0 &&
+           errno == EINTR) {
+    }
+    while (waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0) {
+        std::vector<pid_t> killed;
+        for (const pid_t pid : childrenBut(keep)) {
+            if (::kill(pid, SIGKILL) == 0) {
+                killed.push_back(pid);
+            }
+        }
+        if (killed.empty()) {
+            return;
+        }
+        for (const pid_t pid : killed) {
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }
+    }
+}
+
+#else
+
+// Elsewhere a process that leaves the child's group escapes the run.
+bool becomeSubreaper(Steps&) {
+    return true;
+}
+void reapOrphans(pid_t) {}
+
+#endif
+
 // One started child at the head of a process group of its own, and the read
 // end of the pipe its standard output and standard error share. Until the
 // child is reaped its id, and so its group's, cannot be reused, which keeps
-// killing the group safe. The destructor kills what is left of the group
-// and reaps the child, so no way out of a run leaves either behind.
+// killing the group safe. The destructor kills what is left of the group,
+// reaps the child and then (on Linux) what it left outside the group, so no
+// way out of a run leaves any of them behind.
 class Child {
 public:
     Child() = default;
@@ -351,13 +430,16 @@ public:
     int output() const { return output_.get(); }
     // Whether the child has ended, without reaping it.
     bool hasEnded();
-    // Kills the group, the child with it if it still runs.
+    // Kills the group, the child with it if it still runs, and what the
+    // child left outside the group.
     void kill() const;
-    // Kills what is left of the group, reaps the child and returns its exit
-    // code; 1 when there is none to reap (it was reaped elsewhere).
+    // Kills what is left of the group, reaps the child and what it left
+    // outside the group, and returns the child's exit code; 1 when there
+    // is none to reap (it was reaped elsewhere).
     std::int32_t finish();
 
 private:
+    bool started_ = false;
     pid_t pid_ = -1;
     Fd output_;
 };
@@ -388,13 +470,14 @@ bool Child::start(const ProcessRequest& request, Steps& steps) {
     argv.push_back(nullptr);
 
     pid_t pid = -1;
-    if (!steps.check("posix_spawn", [&] {
+    if (!becomeSubreaper(steps) || !steps.check("posix_spawn", [&] {
             return posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes,
                                argv.data(), environ);
         })) {
         return false;
     }
     pid_ = pid;
+    started_ = true;
     return true;
 }
 
@@ -416,20 +499,25 @@ bool Child::hasEnded() {
 void Child::kill() const {
     if (pid_ > 0) {
         killpg(pid_, SIGKILL);
+        reapOrphans(pid_);
     }
 }
 
 std::int32_t Child::finish() {
-    if (pid_ <= 0) {
+    if (!started_) {
         return 1;
     }
-    kill();
+    started_ = false;
     int status = 0;
     pid_t reaped = -1;
-    do {
-        reaped = waitpid(pid_, &status, 0);
-    } while (reaped < 0 && errno == EINTR);
-    pid_ = -1;
+    if (pid_ > 0) {
+        killpg(pid_, SIGKILL);
+        do {
+            reaped = waitpid(pid_, &status, 0);
+        } while (reaped < 0 && errno == EINTR);
+        pid_ = -1;
+    }
+    reapOrphans(-1);
     return reaped > 0 ? exitCodeOf(status) : 1;
 }
 

@@ -187,11 +187,13 @@ class ProbeChildTest(ToolTestCase):
             with self.subTest(signal=number.name):
                 child = self.tmp / (number.name + "-child.pid")
                 grandchild = self.tmp / (number.name + "-grandchild.pid")
+                daemon = self.tmp / (number.name + "-daemon.pid")
                 env = fake_spine_env("pid=" + str(child), "grandchild=60000," + str(grandchild),
-                                     "out=Spine 4.2.35\\n", "sleep=60000")
+                                     "daemon=60000," + str(daemon), "out=Spine 4.2.35\\n",
+                                     "sleep=60000")
                 tool = start_tool("probe", spine.parent, "60000", env=env,
                                   preexec_fn=dispositions(defaults=INTERRUPTIONS))
-                pids = self.pids(child, grandchild)
+                pids = self.pids(child, grandchild, daemon)
                 tool.send_signal(number)
                 stdout, _ = tool.communicate(timeout=60)
                 self.assertEqual(tool.returncode, -number)
@@ -213,6 +215,22 @@ class ProbeChildTest(ToolTestCase):
         self.assertEqual(tool.returncode, 0)
         self.assertEqual(stdout, lines(b"path: " + printed_path(spine), "status: available",
                                        "editor: 4.2.35", AVAILABLE))
+
+    def test_daemon_the_child_starts_is_gone_after_the_probe(self):
+        # It leaves the child's process group with setsid; holding the
+        # channel, it keeps the probe going until the limit.
+        spine = self.fake_spine()
+        for operation in ["daemon", "detached-daemon"]:
+            with self.subTest(operation):
+                daemon = self.tmp / (operation + ".pid")
+                env = fake_spine_env("out=Spine 4.2.35\\n", operation + "=60000," + str(daemon),
+                                     "exit=0")
+                result = run_tool("probe", spine.parent, "1500", env=env)
+                pid, = self.pids(daemon)
+                self.assertRun(result, stdout=lines(b"path: " + printed_path(spine),
+                                                    "status: available", "editor: 4.2.35",
+                                                    AVAILABLE))
+                self.assertTrue(process_gone(pid))
 
     def test_caller_that_ignores_sigchld(self):
         # The ignored disposition survives exec, as this shows.
