@@ -431,7 +431,7 @@ public:
     // Whether the child has ended, without reaping it.
     bool hasEnded();
     // Kills the group, the child with it if it still runs, and what the
-    // child left outside the group.
+    // child left outside the group. Only for a child that started.
     void kill() const;
     // Kills what is left of the group, reaps the child and what it left
     // outside the group, and returns the child's exit code; 1 when there
@@ -499,8 +499,8 @@ bool Child::hasEnded() {
 void Child::kill() const {
     if (pid_ > 0) {
         killpg(pid_, SIGKILL);
-        reapOrphans(pid_);
     }
+    reapOrphans(pid_);
 }
 
 std::int32_t Child::finish() {
