@@ -381,10 +381,14 @@ TEST(ProcessRunnerTest, LeavesNothingOpen) {
     runChild({"out=x", "exit=0"});
     runChild({"sleep=60000"}, 200);
     runChild({"flood=200000"});
+    runChild({"cat", "exit=0"});
+    runChild({"daemon=60000," + (dir.path() / "daemon.pid").string(), "exit=0"}, 500);
+    runChild({"detached-daemon=60000," + (dir.path() / "detached.pid").string(), "exit=0"}, 500);
     ProcessRequest missing;
     missing.executable = dir.path() / "missing.exe";
     createProcessRunner()->run(missing);
     EXPECT_EQ(test::openHandleCount(), before);
+    EXPECT_TRUE(test::noChildLeft(5s));
     EXPECT_GT(before, 0u); // the count sees this process's own handles
 }
 
