@@ -3,12 +3,14 @@
 // and everything it starts when the job is closed, and the pipe is read
 // while the child runs, so a child of any output size ends on its own.
 #include "process/ProcessRunner.h"
+#include "process/ProcessRunnerTesting.h"
 #include "process/WindowsCommandLine.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace hbk {
@@ -44,6 +46,34 @@ public:
 
 private:
     HANDLE handle_ = nullptr;
+};
+
+// Every setup call of a run goes through `check`, so that no failure goes
+// unnoticed, the message names the call, and a test can make any one of
+// them fail.
+class Steps {
+public:
+    explicit Steps(const SetupFault& fault)
+        : fault_(fault) {}
+
+    // `call` returns whether it succeeded; GetLastError says why not.
+    template <typename Call>
+    bool check(const char* name, const Call& call) {
+        const DWORD injected = fault_ ? fault_(name) : 0;
+        if (injected == 0 && call()) {
+            return true;
+        }
+        const DWORD error = injected != 0 ? injected : GetLastError();
+        message_ = std::string_view(name) == "CreatePipe"
+                       ? "CreatePipe failed."
+                       : std::string(name) + " failed: " + std::to_string(error);
+        return false;
+    }
+    const std::string& message() const { return message_; }
+
+private:
+    const SetupFault& fault_;
+    std::string message_;
 };
 
 // An anonymous pipe cannot be read with a time limit, so the output channel
@@ -82,6 +112,17 @@ bool createOutputPipe(Handle& readEnd, Handle& writeEnd) {
     return false;
 }
 
+// The child reads an empty input, never the caller's, which may be a list a
+// loop is reading: the NUL device, opened inheritable for the child.
+bool openEmptyInput(Handle& input) {
+    SECURITY_ATTRIBUTES inheritable{};
+    inheritable.nLength = sizeof(inheritable);
+    inheritable.bInheritHandle = TRUE;
+    input.reset(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                            OPEN_EXISTING, 0, nullptr));
+    return static_cast<bool>(input);
+}
+
 // Keeps one overlapped read in flight on the pipe and appends what it
 // brings. A read signals the event when it completes, at once or later, so
 // each completion goes back through the caller's wait and deadline check.
@@ -89,17 +130,8 @@ bool createOutputPipe(Handle& readEnd, Handle& writeEnd) {
 // never writes into the buffer after it is gone.
 class OutputCollector {
 public:
-    OutputCollector(Handle pipe, std::string& output)
-        : pipe_(std::move(pipe))
-        , event_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
-        , output_(output) {
-        overlapped_.hEvent = event_.get();
-        if (!event_) {
-            finished_ = true;
-            return;
-        }
-        startRead();
-    }
+    explicit OutputCollector(std::string& output)
+        : output_(output) {}
     ~OutputCollector() {
         if (inFlight_) {
             CancelIoEx(pipe_.get(), &overlapped_);
@@ -109,6 +141,20 @@ public:
     }
     OutputCollector(const OutputCollector&) = delete;
     OutputCollector& operator=(const OutputCollector&) = delete;
+
+    // Takes the pipe and starts the first read, which waits for the child.
+    bool open(Handle pipe, Steps& steps) {
+        pipe_ = std::move(pipe);
+        if (!steps.check("CreateEventW", [&] {
+                event_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+                return static_cast<bool>(event_);
+            })) {
+            return false;
+        }
+        overlapped_.hEvent = event_.get();
+        startRead();
+        return true;
+    }
 
     // Signalled when the read in flight has completed.
     HANDLE event() const { return event_.get(); }
@@ -146,95 +192,139 @@ private:
     bool finished_ = false;
 };
 
-class WindowsProcessRunner final : public IProcessRunner {
+// One started child inside a job object that kills it and everything it
+// starts, and the collector of the pipe its standard output and standard
+// error share. The destructor kills the job, or the child alone while it is
+// not yet in the job, and waits for the child, so no way out of a run
+// leaves it running; closing the job then kills any member still there.
+class Child {
 public:
-    ProcessResult run(const ProcessRequest& request) override;
+    explicit Child(std::string& output)
+        : collector_(output) {}
+    ~Child() {
+        if (process_) {
+            finish();
+        }
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // False when a setup call failed; `steps` says which.
+    bool start(const ProcessRequest& request, Steps& steps);
+    HANDLE process() const { return process_.get(); }
+    OutputCollector& collector() { return collector_; }
+    // Kills the job, the child with it if it still runs.
+    void kill() const;
+    // Kills what is left of the job, waits for the child and returns its
+    // exit code; 1 when the wait fails.
+    std::int32_t finish();
+
+private:
+    Handle job_;
+    Handle process_;
+    Handle thread_;
+    bool inJob_ = false;
+    OutputCollector collector_;
 };
 
-ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
-    ProcessResult result;
+bool Child::start(const ProcessRequest& request, Steps& steps) {
     Handle readEnd;
+    // Closed on return: from then on only the child and what it starts hold
+    // the write end, so the pipe reports its end once they have all gone.
     Handle writeEnd;
-    if (!createOutputPipe(readEnd, writeEnd)) {
-        result.errorMessage = "CreatePipe failed.";
-        return result;
+    Handle input; // closed on return, too
+    if (!steps.check("CreatePipe", [&] { return createOutputPipe(readEnd, writeEnd); }) ||
+        !collector_.open(std::move(readEnd), steps) ||
+        !steps.check("CreateFileW", [&] { return openEmptyInput(input); })) {
+        return false;
     }
 
-    // Declared in the reverse of the order they are closed in: the read end
-    // (inside the collector), then the job, the thread and the process.
-    Handle process;
-    Handle thread;
     // The job exists before the child, which starts suspended and is
     // assigned before it runs: nothing it starts can escape the job.
-    Handle job(CreateJobObjectW(nullptr, nullptr));
-    if (job) {
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
-                                sizeof(limits));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!steps.check("CreateJobObjectW",
+                     [&] {
+                         job_.reset(CreateJobObjectW(nullptr, nullptr));
+                         return static_cast<bool>(job_);
+                     }) ||
+        !steps.check("SetInformationJobObject", [&] {
+            return SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits,
+                                           sizeof(limits));
+        })) {
+        return false;
     }
 
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = input.get();
     startup.hStdOutput = writeEnd.get();
     startup.hStdError = writeEnd.get();
     PROCESS_INFORMATION info{};
-
     std::wstring commandLine = buildCommandLine(request.executable.native(), request.arguments);
     const wchar_t* directory =
         request.workingDirectory.empty() ? nullptr : request.workingDirectory.c_str();
-    const BOOL created =
-        CreateProcessW(request.executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED, nullptr,
-                       directory, &startup, &info);
-    const DWORD createError = GetLastError();
-    // From here on only the child and what it starts hold the write end, so
-    // the pipe reports its end once they have all gone.
-    writeEnd.reset();
-    if (!created) {
-        result.errorMessage = "CreateProcessW failed: " + std::to_string(createError);
-        return result;
+    if (!steps.check("CreateProcessW", [&] {
+            return CreateProcessW(request.executable.c_str(), commandLine.data(), nullptr, nullptr,
+                                  TRUE,
+                                  CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP | CREATE_SUSPENDED,
+                                  nullptr, directory, &startup, &info);
+        })) {
+        return false;
     }
-    result.started = true;
-    process.reset(info.hProcess);
-    thread.reset(info.hThread);
+    process_.reset(info.hProcess);
+    thread_.reset(info.hThread);
 
-    // Without a job only the child itself can be killed.
-    if (job && !AssignProcessToJobObject(job.get(), process.get())) {
-        job.reset();
+    inJob_ = steps.check("AssignProcessToJobObject",
+                         [&] { return AssignProcessToJobObject(job_.get(), process_.get()); });
+    return inJob_ && steps.check("ResumeThread", [&] {
+        return ResumeThread(thread_.get()) != static_cast<DWORD>(-1);
+    });
+}
+
+void Child::kill() const {
+    if (inJob_) {
+        TerminateJobObject(job_.get(), 1);
+    } else {
+        TerminateProcess(process_.get(), 1);
     }
-    const auto kill = [&] {
-        if (job) {
-            TerminateJobObject(job.get(), 1);
-        } else {
-            TerminateProcess(process.get(), 1);
-        }
-    };
+}
 
-    RunDeadline deadline(request.timeout);
-    ResumeThread(thread.get());
-    OutputCollector collector(std::move(readEnd), result.output);
+std::int32_t Child::finish() {
+    kill();
+    DWORD status = 1;
+    if (WaitForSingleObject(process_.get(), INFINITE) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process_.get(), &status)) {
+        status = 1;
+    }
+    process_.reset();
+    return static_cast<std::int32_t>(status);
+}
 
-    // A process the child left behind holding the pipe is killed at the
-    // limit too.
+// Reads the child's outputs until they close and the child has ended, or
+// the time limit and its grace period are over; whether the child was
+// still running at the limit. A process the child left behind holding the
+// pipe is killed at the limit too.
+bool collect(Child& child, RunDeadline deadline) {
+    OutputCollector& collector = child.collector();
+    bool timedOut = false;
     bool childRunning = true;
     while (childRunning || !collector.finished()) {
         if (deadline.passed()) {
             if (deadline.inGrace()) {
                 break;
             }
-            childRunning = WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
-            result.timedOut = childRunning;
-            kill();
+            childRunning = WaitForSingleObject(child.process(), 0) == WAIT_TIMEOUT;
+            timedOut = childRunning;
+            child.kill();
             deadline.startGrace();
             continue;
         }
         HANDLE waits[2];
         DWORD count = 0;
         if (childRunning) {
-            waits[count++] = process.get();
+            waits[count++] = child.process();
         }
         if (!collector.finished()) {
             waits[count++] = collector.event();
@@ -245,28 +335,50 @@ ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
             continue;
         }
         if (woke >= WAIT_OBJECT_0 + count) {
-            kill(); // a failed wait must not leave the child running
+            child.kill(); // a failed wait must not leave the child running
             break;
         }
-        if (waits[woke - WAIT_OBJECT_0] == process.get()) {
+        if (waits[woke - WAIT_OBJECT_0] == child.process()) {
             childRunning = false;
         } else {
             collector.onEventSignalled();
         }
     }
+    return timedOut;
+}
 
-    DWORD status = 1;
-    GetExitCodeProcess(process.get(), &status);
-    result.exitCode = static_cast<std::int32_t>(status);
-    // Leaving scope closes the read end, then the job, which kills any
-    // member still running.
+class WindowsProcessRunner final : public IProcessRunner {
+public:
+    explicit WindowsProcessRunner(SetupFault fault)
+        : fault_(std::move(fault)) {}
+    ProcessResult run(const ProcessRequest& request) override;
+
+private:
+    SetupFault fault_;
+};
+
+ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
+    ProcessResult result;
+    Steps steps(fault_);
+    Child child(result.output);
+    if (!child.start(request, steps)) {
+        result.errorMessage = steps.message();
+        return result;
+    }
+    result.started = true;
+    result.timedOut = collect(child, RunDeadline(request.timeout));
+    result.exitCode = child.finish();
     return result;
 }
 
 } // namespace
 
 std::unique_ptr<IProcessRunner> createProcessRunner() {
-    return std::make_unique<WindowsProcessRunner>();
+    return std::make_unique<WindowsProcessRunner>(nullptr);
+}
+
+std::unique_ptr<IProcessRunner> createProcessRunner(SetupFault fault) {
+    return std::make_unique<WindowsProcessRunner>(std::move(fault));
 }
 
 } // namespace hbk

@@ -72,6 +72,35 @@ void appendOutput(std::string& output, const char* data, std::size_t size);
 // Runs one child to its end, or kills it and everything it started when the
 // time limit runs out (also when a process it left behind keeps the output
 // channel open past the limit), and leaves nothing running or open behind.
+//
+// - The child's standard input is empty (/dev/null, NUL), never the
+//   caller's, which may be a list a loop is reading.
+// - Every setup call is checked. When one fails nothing runs: started is
+//   false, exitCode -1, output empty, and errorMessage names the call as
+//   "<call> failed: <code>" ("posix_spawnattr_setpgroup failed: 22",
+//   "AssignProcessToJobObject failed: 5"; "pipe failed." and "CreatePipe
+//   failed." carry no code). A child already created by then (suspended,
+//   on Windows) is killed and waited for before run returns.
+// - A child that cannot be reaped or waited for at the end reads exit code
+//   1, as a killed child does.
+// - POSIX, while the child runs: SIGCHLD is at its default (the child gets
+//   it at its default too), so that a caller that ignores it can still wait
+//   for the child; and each of SIGINT, SIGTERM, SIGHUP and SIGQUIT that the
+//   caller does not ignore is caught. When one comes, the child's group is
+//   killed and the child reaped, the caller's dispositions are put back and
+//   the signal is raised again, so that the caller ends by it as it would
+//   have without the run (should a handler of the caller's return instead,
+//   run reports the child as killed, exit code 1). A signal the caller
+//   ignores stays ignored, for it and for the child. Runs of one process
+//   take turns, as signal dispositions belong to the process.
+// - Linux: the caller becomes a child subreaper (and stays one), so that a
+//   process the child moves out of its group (setsid) is handed to the
+//   caller when the child ends. At the limit and at the end every child of
+//   the caller but the run's own is killed and reaped: the caller must
+//   have no children of its own while a run lasts. Elsewhere on POSIX such
+//   a process escapes the run.
+// - Windows: the job object kills the child and everything it started when
+//   the caller ends, however it ends.
 class IProcessRunner {
 public:
     virtual ~IProcessRunner() = default;

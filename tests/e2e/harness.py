@@ -5,6 +5,7 @@ import os
 import shutil
 import subprocess
 import tempfile
+import time
 import unittest
 from pathlib import Path
 
@@ -45,7 +46,7 @@ class Result:
         self.code = completed.returncode
 
 
-def run_command(command, env=None, cwd=None, timeout=60, stdin=subprocess.DEVNULL):
+def command_env(env):
     full_env = dict(os.environ)
     # UTF-8 on the Unix side lets Wine hand non-ASCII arguments and file
     # names through to Windows unchanged.
@@ -55,10 +56,19 @@ def run_command(command, env=None, cwd=None, timeout=60, stdin=subprocess.DEVNUL
             full_env.pop(name, None)
         else:
             full_env[name] = value
+    return full_env
+
+
+def run_command(command, env=None, cwd=None, timeout=60, stdin=subprocess.DEVNULL,
+                preexec_fn=None):
+    """Runs a command to its end. stdin may be bytes to feed through a pipe;
+    preexec_fn runs in the new process just before the exec (to set the
+    signal dispositions the command inherits)."""
     input_bytes = stdin if isinstance(stdin, bytes) else None
-    completed = subprocess.run(command, capture_output=True, env=full_env, cwd=cwd,
+    completed = subprocess.run(command, capture_output=True, env=command_env(env), cwd=cwd,
                                timeout=timeout, check=False, input=input_bytes,
-                               stdin=None if input_bytes is not None else stdin)
+                               stdin=None if input_bytes is not None else stdin,
+                               preexec_fn=preexec_fn)
     return Result(completed)
 
 
@@ -66,16 +76,51 @@ def tool_command(*args):
     return ([EMULATOR] if EMULATOR else []) + [str(BINARY)] + [str(a) for a in args]
 
 
-def run_tool(*args, env=None, cwd=None, timeout=60, stdin=subprocess.DEVNULL):
-    """Runs the tool; env values of None remove a variable; stdin may be
-    bytes to feed through a pipe."""
-    return run_command(tool_command(*args), env=env, cwd=cwd, timeout=timeout, stdin=stdin)
+def run_tool(*args, env=None, cwd=None, timeout=60, stdin=subprocess.DEVNULL, preexec_fn=None):
+    """Runs the tool; env values of None remove a variable."""
+    return run_command(tool_command(*args), env=env, cwd=cwd, timeout=timeout, stdin=stdin,
+                       preexec_fn=preexec_fn)
 
 
 def child_text(text):
     """Text escaped for an out= or err= operation of the test child."""
     return (text.replace("\\", "\\\\").replace("\r", "\\r").replace("\n", "\\n")
             .replace("\t", "\\t"))
+
+
+def start_tool(*args, env=None, preexec_fn=None):
+    """Starts the tool without waiting for it; its outputs are pipes."""
+    return subprocess.Popen(tool_command(*args), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                            env=command_env(env), preexec_fn=preexec_fn)
+
+
+def read_pid(path, patience=30):
+    """The process id a test child wrote to a file, once its line is whole;
+    None if it does not come within `patience` seconds."""
+    until = time.monotonic() + patience
+    while time.monotonic() < until:
+        if path.exists():
+            text = path.read_text()
+            if text.endswith("\n"):
+                return int(text)
+        time.sleep(0.01)
+    return None
+
+
+def process_gone(pid, patience=10):
+    """Whether a native process has ended, waiting up to `patience` seconds
+    for it; a zombie has ended, whoever reaps it."""
+    until = time.monotonic() + patience
+    while True:
+        try:
+            with open("/proc/%d/stat" % pid) as stat:
+                if stat.read().rpartition(")")[2].split()[0] == "Z":
+                    return True
+        except FileNotFoundError:
+            return True
+        if time.monotonic() >= until:
+            return False
+        time.sleep(0.01)
 
 
 def fake_spine_env(*operations):

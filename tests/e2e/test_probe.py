@@ -2,10 +2,14 @@
 test suite's child program copied as Spine.com) that prints, exits or
 sleeps as told."""
 
+import os
+import resource
+import signal
 import unittest
 
-from harness import (ToolTestCase, child_text, fake_spine_env, lines, printed_path, run_tool,
-                     tool_path, WINDOWS)
+from harness import (BINARY, ToolTestCase, child_text, fake_spine_env, lines, printed_path,
+                     process_gone, read_pid, run_command, run_tool, start_tool, tool_path,
+                     WINDOWS)
 
 AVAILABLE = "message: Spine CLI probe succeeded."
 UNRECOGNIZED = "message: Process started, but its output was not recognized as Spine."
@@ -209,6 +213,108 @@ class ProbeTimeoutArgumentTest(ToolTestCase):
                                 env=fake_spine_env("out=Spine 4.2.35", "exit=0")),
                        stdout=lines(b"path: " + printed_path(spine), "status: available",
                                            "editor: 4.2.35", AVAILABLE))
+
+
+INTERRUPTIONS = [signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT]
+
+
+def dispositions(ignored=(), defaults=()):
+    """A preexec_fn that leaves the tool with these signals ignored and
+    these at their default, whatever the test runner itself inherited, and
+    makes no core file (SIGQUIT)."""
+    def prepare():
+        resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
+        for number in defaults:
+            signal.signal(number, signal.SIG_DFL)
+        for number in ignored:
+            signal.signal(number, signal.SIG_IGN)
+    return prepare
+
+
+@unittest.skipIf(WINDOWS, "POSIX signals and shell; process_tests covers the Windows child")
+class ProbeChildTest(ToolTestCase):
+    """What the native tool's child gets from it and leaves behind."""
+
+    def pids(self, *files):
+        """The ids the fake Spine wrote; whatever still runs when the test
+        ends is killed, so that a failure leaves nothing behind."""
+        found = [read_pid(f) for f in files]
+        self.assertNotIn(None, found)
+        for pid in found:
+            self.addCleanup(lambda p=pid: process_gone(p, 0) or os.kill(p, signal.SIGKILL))
+        return found
+
+    def test_interruption_kills_the_child_and_ends_the_tool_by_it(self):
+        spine = self.fake_spine()
+        for number in INTERRUPTIONS:
+            with self.subTest(signal=number.name):
+                child = self.tmp / (number.name + "-child.pid")
+                grandchild = self.tmp / (number.name + "-grandchild.pid")
+                daemon = self.tmp / (number.name + "-daemon.pid")
+                env = fake_spine_env("pid=" + str(child), "grandchild=60000," + str(grandchild),
+                                     "daemon=60000," + str(daemon), "out=Spine 4.2.35\\n",
+                                     "sleep=60000")
+                tool = start_tool("probe", spine.parent, "60000", env=env,
+                                  preexec_fn=dispositions(defaults=INTERRUPTIONS))
+                pids = self.pids(child, grandchild, daemon)
+                tool.send_signal(number)
+                stdout, _ = tool.communicate(timeout=60)
+                self.assertEqual(tool.returncode, -number)
+                self.assertEqual(stdout, b"")
+                for pid in pids:
+                    self.assertTrue(process_gone(pid), pid)
+
+    def test_an_ignored_interruption_stays_ignored(self):
+        spine = self.fake_spine()
+        started, go_on = self.tmp / "started", self.tmp / "go-on"
+        env = fake_spine_env("pid=" + str(started), "wait-file=" + str(go_on),
+                             "out=Spine 4.2.35", "exit=0")
+        tool = start_tool("probe", spine.parent, "60000", env=env,
+                          preexec_fn=dispositions(ignored=[signal.SIGHUP]))
+        self.pids(started)
+        tool.send_signal(signal.SIGHUP)
+        go_on.write_text("\n")
+        stdout, _ = tool.communicate(timeout=60)
+        self.assertEqual(tool.returncode, 0)
+        self.assertEqual(stdout, lines(b"path: " + printed_path(spine), "status: available",
+                                       "editor: 4.2.35", AVAILABLE))
+
+    def test_daemon_the_child_starts_is_gone_after_the_probe(self):
+        # It leaves the child's process group with setsid; holding the
+        # channel, it keeps the probe going until the limit.
+        spine = self.fake_spine()
+        for operation in ["daemon", "detached-daemon"]:
+            with self.subTest(operation):
+                daemon = self.tmp / (operation + ".pid")
+                env = fake_spine_env("out=Spine 4.2.35\\n", operation + "=60000," + str(daemon),
+                                     "exit=0")
+                result = run_tool("probe", spine.parent, "1500", env=env)
+                pid, = self.pids(daemon)
+                self.assertRun(result, stdout=lines(b"path: " + printed_path(spine),
+                                                    "status: available", "editor: 4.2.35",
+                                                    AVAILABLE))
+                self.assertTrue(process_gone(pid))
+
+    def test_caller_that_ignores_sigchld(self):
+        # The ignored disposition survives exec, as this shows.
+        ignore = dispositions(ignored=[signal.SIGCHLD])
+        status = run_command(["grep", "^SigIgn:", "/proc/self/status"], preexec_fn=ignore)
+        self.assertTrue(int(status.stdout.split()[1], 16) & (1 << (signal.SIGCHLD - 1)))
+
+        spine = self.fake_spine()
+        result = run_tool("probe", spine.parent, "5000", preexec_fn=ignore,
+                          env=fake_spine_env("out=Spine 4.2.35", "exit=0"))
+        self.assertRun(result, stdout=lines(b"path: " + printed_path(spine), "status: available",
+                                            "editor: 4.2.35", AVAILABLE))
+
+    def test_child_reading_input_leaves_the_callers_list_alone(self):
+        folders = [self.fake_spine(name + "/Spine.com").parent for name in ("a", "b", "c")]
+        script = 'printf "%s\\n" "$@" | while read d; do "$0" probe "$d"; done'
+        result = run_command(["sh", "-c", script, str(BINARY)] + [str(f) for f in folders],
+                             env=fake_spine_env("cat", "out=Spine 4.2.35", "exit=0"))
+        expected = b"".join(lines(b"path: " + printed_path(f / "Spine.com"), "status: available",
+                                  "editor: 4.2.35", AVAILABLE) for f in folders)
+        self.assertRun(result, stdout=expected)
 
 
 if __name__ == "__main__":

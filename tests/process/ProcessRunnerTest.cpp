@@ -2,6 +2,8 @@
 // (hbk-test-child) through each path of run.
 #include "process/ProcessRunner.h"
 
+#include "ChildRuns.h"
+#include "process/ProcessRunnerTesting.h"
 #include "testsupport/Environment.h"
 #include "testsupport/Platform.h"
 #include "testsupport/Processes.h"
@@ -11,7 +13,10 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hbk {
@@ -20,24 +25,12 @@ namespace {
 using namespace std::chrono_literals;
 using test::TempDir;
 
-const std::filesystem::path kChild = HBK_TEST_CHILD;
-
+using test::kChild;
+using test::kLinux;
 using test::kWindows;
+using test::readId;
+using test::runChild;
 const std::string kStartFailure = kWindows ? "CreateProcessW failed: " : "posix_spawn failed: ";
-
-ProcessResult runChild(std::vector<std::string> arguments, std::int64_t timeout = 30000) {
-    ProcessRequest request;
-    request.executable = kChild;
-    request.arguments = std::move(arguments);
-    request.timeout = timeout;
-    return createProcessRunner()->run(request);
-}
-
-std::int64_t readId(const std::filesystem::path& file) {
-    std::int64_t id = -1;
-    std::ifstream(file) >> id;
-    return id;
-}
 
 std::string floodBytes(std::size_t size) {
     std::string text;
@@ -243,17 +236,35 @@ TEST(ProcessRunnerTest, GrandchildLeftWithoutTheChannelIsKilledAtTheEnd) {
     EXPECT_TRUE(test::processGone(readId(pidFile), 5s));
 }
 
+TEST(ProcessRunnerTest, DaemonTheChildStartsIsGoneAfterTheRun) {
+    // It leaves the child's session (on POSIX) and so its process group; it
+    // may hold the channel, which then stays open until the limit.
+    for (const std::string operation : {"daemon", "detached-daemon"}) {
+        const TempDir dir;
+        const std::filesystem::path pidFile = dir.path() / "daemon.pid";
+        const ProcessResult result =
+            runChild({"out=child ", operation + "=60000," + pidFile.string(), "exit=0"}, 1500);
+        EXPECT_FALSE(result.timedOut) << operation;
+        EXPECT_EQ(result.exitCode, 0) << operation;
+        EXPECT_EQ(result.output, "child ") << operation;
+        EXPECT_TRUE(test::processGone(readId(pidFile), 5s)) << operation;
+    }
+}
+
 TEST(ProcessRunnerTest, TimedOutChildTakesItsGrandchildAlong) {
     const TempDir dir;
     const std::filesystem::path childFile = dir.path() / "child.pid";
     const std::filesystem::path grandchildFile = dir.path() / "grandchild.pid";
-    const ProcessResult result = runChild(
-        {"pid=" + childFile.string(), "grandchild=60000," + grandchildFile.string(), "sleep=60000"},
-        500);
+    const std::filesystem::path daemonFile = dir.path() / "daemon.pid";
+    const ProcessResult result =
+        runChild({"pid=" + childFile.string(), "grandchild=60000," + grandchildFile.string(),
+                  "daemon=60000," + daemonFile.string(), "sleep=60000"},
+                 1000);
     EXPECT_TRUE(result.timedOut);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(test::processGone(readId(childFile), 5s));
     EXPECT_TRUE(test::processGone(readId(grandchildFile), 5s));
+    EXPECT_TRUE(test::processGone(readId(daemonFile), 5s));
 }
 
 TEST(ProcessRunnerTest, ChildThatClosesItsOutputsIsStillWaitedFor) {
@@ -267,9 +278,99 @@ TEST(ProcessRunnerTest, ChildThatClosesItsOutputsIsStillWaitedFor) {
     EXPECT_EQ(hangs.exitCode, 1);
 }
 
+TEST(ProcessRunnerTest, ChildReadsAnEmptyInput) {
+    // The caller's input stays open, as in a loop that feeds it a list; the
+    // child must see its end at once and leave the list alone.
+    const test::ScopedPipedInput input("rest of the list\n");
+    const ProcessResult result = runChild({"cat", "out=done"}, 10000);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, "done");
+}
+
 TEST(ProcessRunnerTest, ChildInheritsTheEnvironment) {
     const test::ScopedEnvironment value("HBK_RUNNER_TEST_VALUE", "inherited value");
     EXPECT_EQ(runChild({"env=HBK_RUNNER_TEST_VALUE"}).output, "inherited value\n");
+}
+
+// The message each setup call's failure gives, when it fails with
+// kSetupError; every call of the platform is here.
+const std::uint32_t kSetupError = kWindows ? 5 : 22;
+
+std::map<std::string, std::string> setupFailureMessages() {
+    if (kWindows) {
+        return {
+            {"CreatePipe", "CreatePipe failed."},
+            {"CreateEventW", "CreateEventW failed: 5"},
+            {"CreateFileW", "CreateFileW failed: 5"},
+            {"CreateJobObjectW", "CreateJobObjectW failed: 5"},
+            {"SetInformationJobObject", "SetInformationJobObject failed: 5"},
+            {"CreateProcessW", "CreateProcessW failed: 5"},
+            {"AssignProcessToJobObject", "AssignProcessToJobObject failed: 5"},
+            {"ResumeThread", "ResumeThread failed: 5"},
+        };
+    }
+    std::map<std::string, std::string> messages = {
+        {"sigaction", "sigaction failed: 22"},
+        {"pipe", "pipe failed."},
+        {"fcntl", "fcntl failed: 22"},
+        {"posix_spawnattr_init", "posix_spawnattr_init failed: 22"},
+        {"posix_spawn_file_actions_init", "posix_spawn_file_actions_init failed: 22"},
+        {"posix_spawn_file_actions_adddup2", "posix_spawn_file_actions_adddup2 failed: 22"},
+        {"posix_spawn_file_actions_addopen", "posix_spawn_file_actions_addopen failed: 22"},
+        {"posix_spawn_file_actions_addchdir_np", "posix_spawn_file_actions_addchdir_np failed: 22"},
+        {"posix_spawnattr_setpgroup", "posix_spawnattr_setpgroup failed: 22"},
+        {"posix_spawnattr_setsigmask", "posix_spawnattr_setsigmask failed: 22"},
+        {"posix_spawnattr_setsigdefault", "posix_spawnattr_setsigdefault failed: 22"},
+        {"posix_spawnattr_setflags", "posix_spawnattr_setflags failed: 22"},
+        {"posix_spawn", "posix_spawn failed: 22"},
+    };
+    if (kLinux) {
+        messages.emplace("prctl", "prctl failed: 22");
+    }
+    return messages;
+}
+
+TEST(ProcessRunnerTest, EachFailedSetupCallStartsNothingAndLeavesNothing) {
+    const TempDir dir;
+    const std::filesystem::path marker = dir.path() / "started";
+    ProcessRequest request;
+    request.executable = kChild;
+    request.arguments = {"pid=" + marker.string(), "out=ran"};
+    request.workingDirectory = dir.path();
+
+    // A run that fails nothing names every call, in order.
+    std::vector<std::string> calls;
+    const ProcessResult normal = createProcessRunner([&](std::string_view call) {
+                                     calls.emplace_back(call);
+                                     return 0u;
+                                 })->run(request);
+    ASSERT_EQ(normal.output, "ran") << normal.errorMessage;
+    std::filesystem::remove(marker);
+    const std::map<std::string, std::string> messages = setupFailureMessages();
+    std::set<std::string> expectedNames;
+    for (const auto& [name, message] : messages) {
+        expectedNames.insert(name);
+    }
+    EXPECT_EQ(std::set<std::string>(calls.begin(), calls.end()), expectedNames);
+
+    const std::size_t handles = test::openHandleCount();
+    for (std::size_t failing = 0; failing < calls.size(); ++failing) {
+        const std::string trace = calls[failing] + " (call " + std::to_string(failing) + ")";
+        std::size_t seen = 0;
+        const ProcessResult result = createProcessRunner([&](std::string_view) {
+                                         return seen++ == failing ? kSetupError : 0u;
+                                     })->run(request);
+        EXPECT_FALSE(result.started) << trace;
+        EXPECT_FALSE(result.timedOut) << trace;
+        EXPECT_EQ(result.exitCode, -1) << trace;
+        EXPECT_EQ(result.output, "") << trace;
+        EXPECT_EQ(result.errorMessage, messages.at(calls[failing])) << trace;
+        EXPECT_EQ(seen, failing + 1) << trace; // nothing is set up after the failure
+        EXPECT_FALSE(std::filesystem::exists(marker)) << trace;
+        EXPECT_EQ(test::openHandleCount(), handles) << trace;
+        EXPECT_TRUE(test::noChildLeft(5s)) << trace;
+    }
 }
 
 TEST(ProcessRunnerTest, LeavesNothingOpen) {
@@ -280,10 +381,14 @@ TEST(ProcessRunnerTest, LeavesNothingOpen) {
     runChild({"out=x", "exit=0"});
     runChild({"sleep=60000"}, 200);
     runChild({"flood=200000"});
+    runChild({"cat", "exit=0"});
+    runChild({"daemon=60000," + (dir.path() / "daemon.pid").string(), "exit=0"}, 500);
+    runChild({"detached-daemon=60000," + (dir.path() / "detached.pid").string(), "exit=0"}, 500);
     ProcessRequest missing;
     missing.executable = dir.path() / "missing.exe";
     createProcessRunner()->run(missing);
     EXPECT_EQ(test::openHandleCount(), before);
+    EXPECT_TRUE(test::noChildLeft(5s));
     EXPECT_GT(before, 0u); // the count sees this process's own handles
 }
 

@@ -9,4 +9,10 @@ inline constexpr bool kWindows = true;
 inline constexpr bool kWindows = false;
 #endif
 
+#ifdef __linux__
+inline constexpr bool kLinux = true;
+#else
+inline constexpr bool kLinux = false;
+#endif
+
 } // namespace hbk::test

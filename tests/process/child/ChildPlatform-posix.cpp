@@ -1,6 +1,7 @@
 #include "ChildPlatform.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <utility>
 
 extern char** environ;
 
@@ -63,6 +65,38 @@ std::int64_t processId() {
 
 std::string executablePath() {
     return std::filesystem::read_symlink("/proc/self/exe").string();
+}
+
+void leaveSession() {
+    setsid();
+}
+
+std::string readInput() {
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = read(0, buffer, sizeof(buffer));
+        if (got <= 0) {
+            return text;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+std::string signalDispositions() {
+    const std::pair<int, const char*> signals[] = {{SIGINT, "SIGINT"},   {SIGTERM, "SIGTERM"},
+                                                   {SIGHUP, "SIGHUP"},   {SIGQUIT, "SIGQUIT"},
+                                                   {SIGCHLD, "SIGCHLD"}, {SIGPIPE, "SIGPIPE"}};
+    std::string text;
+    for (const auto& [number, name] : signals) {
+        struct sigaction action {};
+        sigaction(number, nullptr, &action);
+        const char* state = action.sa_handler == SIG_IGN   ? "ignored"
+                            : action.sa_handler == SIG_DFL ? "default"
+                                                           : "caught";
+        text += std::string(name) + " " + state + "\n";
+    }
+    return text;
 }
 
 std::string currentDirectory() {

@@ -82,6 +82,23 @@ std::string executablePath() {
     return narrow(std::wstring_view(buffer, length));
 }
 
+void leaveSession() {}
+
+std::string readInput() {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(input, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
+    return text;
+}
+
+std::string signalDispositions() {
+    return {};
+}
+
 std::string currentDirectory() {
     wchar_t buffer[MAX_PATH * 4];
     const DWORD length = GetCurrentDirectoryW(MAX_PATH * 4, buffer);

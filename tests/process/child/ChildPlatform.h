@@ -19,6 +19,14 @@ std::int64_t spawnSelf(const std::vector<std::string>& arguments);
 std::int64_t processId();
 // The path the system started this program from (UTF-8).
 std::string executablePath();
+// Starts a session of its own (POSIX); nothing on Windows, where the job
+// holds every descendant whatever it does.
+void leaveSession();
+// Standard input, read until its end.
+std::string readInput();
+// One line "NAME ignored|default|caught" for each signal the runner
+// handles; empty on Windows.
+std::string signalDispositions();
 std::string currentDirectory();
 // The whole command line as the platform handed it over (UTF-8).
 std::string commandLine();

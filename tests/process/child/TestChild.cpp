@@ -10,6 +10,14 @@
 //   forever             write to stdout without end
 //   grandchild=MS,FILE  start a copy that sleeps MS, write its id to FILE
 //   detached=MS,FILE    the same, but the copy first closes its outputs
+//   daemon=MS,FILE      start a copy that leaves the session (setsid on
+//                       POSIX) and sleeps MS; it writes its own id to FILE,
+//                       which is waited for, so it has left before this goes on
+//   detached-daemon=MS,FILE  the same, but the copy first closes its outputs
+//   wait-file=FILE      wait until FILE holds a whole line
+//   cat                 copy standard input to standard output until its end
+//   signals             print the disposition of SIGINT, SIGTERM, SIGHUP,
+//                       SIGQUIT, SIGCHLD and SIGPIPE (POSIX; nothing on Windows)
 //   pid=FILE            write this process's id to FILE
 //   self=FILE           write the path this program was started from to FILE
 //   abort               end through std::abort
@@ -24,6 +32,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +79,20 @@ void writeFlood(std::int64_t bytes) {
     }
 }
 
+// Files written with `pid=` can be seen empty for a moment; the line is
+// whole once its newline is there.
+void waitForLine(const std::string& file) {
+    for (;;) {
+        std::ifstream in(file);
+        const std::string text{std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>()};
+        if (!text.empty() && text.back() == '\n') {
+            return;
+        }
+        child::sleepMilliseconds(10);
+    }
+}
+
 // Returns false when the remaining operations are not to run.
 bool perform(const std::string& op, const std::vector<std::string>& rest) {
     const std::size_t eq = op.find('=');
@@ -93,6 +116,24 @@ bool perform(const std::string& op, const std::vector<std::string>& rest) {
             operations.insert(operations.begin(), "close-outputs");
         }
         std::ofstream(value.substr(comma + 1)) << child::spawnSelf(operations) << '\n';
+    } else if (name == "daemon" || name == "detached-daemon") {
+        const std::size_t comma = value.find(',');
+        const std::string file = value.substr(comma + 1);
+        std::vector<std::string> operations = {
+            "new-session", "pid=" + file, "sleep=" + value.substr(0, comma), "out=daemon done\\n"};
+        if (name == "detached-daemon") {
+            operations.insert(operations.begin() + 1, "close-outputs");
+        }
+        child::spawnSelf(operations);
+        waitForLine(file);
+    } else if (name == "new-session") {
+        child::leaveSession();
+    } else if (name == "wait-file") {
+        waitForLine(value);
+    } else if (name == "cat") {
+        child::writeRaw(1, child::readInput());
+    } else if (name == "signals") {
+        child::writeRaw(1, child::signalDispositions());
     } else if (name == "pid") {
         std::ofstream(value) << child::processId() << '\n';
     } else if (name == "self") {
