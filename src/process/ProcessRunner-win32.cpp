@@ -359,6 +359,14 @@ private:
 
 ProcessResult WindowsProcessRunner::run(const ProcessRequest& request) {
     ProcessResult result;
+    // Quoting for the C runtime cannot keep cmd.exe from acting on "&",
+    // "%VAR%" or "^" in the path or the arguments, so a batch file is never
+    // started (and Spine's command-line executable is none).
+    if (isBatchFile(request.executable.native())) {
+        result.errorMessage =
+            "A batch file is not started: cmd.exe would reinterpret its command line.";
+        return result;
+    }
     Steps steps(fault_);
     Child child(result.output);
     if (!child.start(request, steps)) {

@@ -100,7 +100,9 @@ void appendOutput(std::string& output, const char* data, std::size_t size);
 //   have no children of its own while a run lasts. Elsewhere on POSIX such
 //   a process escapes the run.
 // - Windows: the job object kills the child and everything it started when
-//   the caller ends, however it ends.
+//   the caller ends, however it ends. A batch file (.bat, .cmd) is never
+//   started, as cmd.exe would reinterpret its command line: errorMessage
+//   says so and nothing runs.
 class IProcessRunner {
 public:
     virtual ~IProcessRunner() = default;

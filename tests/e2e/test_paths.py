@@ -93,6 +93,24 @@ class NetworkAndDevicePathTest(ToolTestCase):
                        stdout=lines(self.unc + "\\Spine\\Spine.com"))
 
 
+@unittest.skipUnless(WINDOWS, "cmd.exe runs batch files")
+class BatchFileTest(ToolTestCase):
+    def test_a_batch_file_is_never_started(self):
+        # cmd.exe would split this path at "&" and expand %PATH%.
+        folder = self.tmp / "a&b %PATH% ^x"
+        for name in ["run.bat", "run.CMD", "run.bat."]:
+            with self.subTest(name):
+                batch = self.write(folder / name.rstrip("."),
+                                   "@echo Spine 4.2.35 > \"%~dp0started.txt\"\r\n")
+                self.assertRun(run_tool("probe", tool_path(folder) + "\\" + name),
+                               stdout=lines(b"path: " + printed_path(batch), "status: launch-failed",
+                                            "message: A batch file is not started: cmd.exe would "
+                                            "reinterpret its command line."),
+                               code=1)
+                self.assertEqual(list(folder.glob("started.txt")), [])
+                self.assertEqual(list(self.tmp.glob("**/started.txt")), [])
+
+
 @unittest.skipUnless(WINDOWS, "UTF-16 arguments")
 class ArgumentOutsideTheAnsiCodePageTest(ToolTestCase):
     FOLDER = "\u0436\u0443\u043a"  # not in code page 1252
