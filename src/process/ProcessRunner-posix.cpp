@@ -350,9 +350,17 @@ bool becomeSubreaper(Steps& steps) {
     return steps.check("prctl", [] { return errnoOf(prctl(PR_SET_CHILD_SUBREAPER, 1)); });
 }
 
-// The children of this process but `keep`: each /proc/<pid>/stat names the
-// parent after the command's closing parenthesis and the state.
-std::vector<pid_t> childrenBut(pid_t keep) {
+// Whether this process has a child at all, ended or not: one call, and
+// ECHILD in the usual case.
+bool hasChildren() {
+    siginfo_t info{};
+    return waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0;
+}
+
+// The children of this process but `keep` and those in `earlier`: each
+// /proc/<pid>/stat names the parent after the command's closing
+// parenthesis and the state.
+std::vector<pid_t> childrenBut(pid_t keep, const std::vector<pid_t>& earlier) {
     std::vector<pid_t> children;
     const pid_t self = getpid();
     std::error_code error;
@@ -369,25 +377,33 @@ std::vector<pid_t> childrenBut(pid_t keep) {
         char state = 0;
         pid_t parent = 0;
         const pid_t pid = std::stoi(name);
-        if (fields >> state >> parent && parent == self && pid != keep) {
+        if (fields >> state >> parent && parent == self && pid != keep &&
+            std::find(earlier.begin(), earlier.end(), pid) == earlier.end()) {
             children.push_back(pid);
         }
     }
     return children;
 }
 
+// The children this process has before a run: they are the caller's own,
+// not left behind by the run, and are never killed.
+std::vector<pid_t> childrenBeforeTheRun() {
+    return hasChildren() ? childrenBut(-1, {}) : std::vector<pid_t>{};
+}
+
 // Kills and reaps every child of this process but `keep`, the run's own
-// child, which has been killed and is waited for first: only its end hands
-// over what it left behind. Again until none is left, as each death hands
-// over the dead one's children. No child at all (ECHILD) costs one call.
-void reapOrphans(pid_t keep) {
+// child, which has been killed and is waited for first (only its end hands
+// over what it left behind), and but those it had before the run. Again
+// until none is left, as each death hands over the dead one's children. No
+// child at all (ECHILD) costs one call.
+void reapOrphans(pid_t keep, const std::vector<pid_t>& earlier) {
     siginfo_t info{};
     while (keep > 0 && waitid(P_PID, static_cast<id_t>(keep), &info, WEXITED | WNOWAIT) != 0 &&
            errno == EINTR) {
     }
-    while (waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0) {
+    while (hasChildren()) {
         std::vector<pid_t> killed;
-        for (const pid_t pid : childrenBut(keep)) {
+        for (const pid_t pid : childrenBut(keep, earlier)) {
             if (::kill(pid, SIGKILL) == 0) {
                 killed.push_back(pid);
             }
@@ -408,7 +424,10 @@ void reapOrphans(pid_t keep) {
 bool becomeSubreaper(Steps&) {
     return true;
 }
-void reapOrphans(pid_t) {}
+std::vector<pid_t> childrenBeforeTheRun() {
+    return {};
+}
+void reapOrphans(pid_t, const std::vector<pid_t>&) {}
 
 #endif
 
@@ -442,6 +461,8 @@ private:
     bool started_ = false;
     pid_t pid_ = -1;
     Fd output_;
+    // The caller's own children, which the run leaves alone.
+    std::vector<pid_t> earlier_;
 };
 
 bool Child::start(const ProcessRequest& request, Steps& steps) {
@@ -470,6 +491,7 @@ bool Child::start(const ProcessRequest& request, Steps& steps) {
     argv.push_back(nullptr);
 
     pid_t pid = -1;
+    earlier_ = childrenBeforeTheRun();
     if (!becomeSubreaper(steps) || !steps.check("posix_spawn", [&] {
             return posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes,
                                argv.data(), environ);
@@ -500,7 +522,7 @@ void Child::kill() const {
     if (pid_ > 0) {
         killpg(pid_, SIGKILL);
     }
-    reapOrphans(pid_);
+    reapOrphans(pid_, earlier_);
 }
 
 std::int32_t Child::finish() {
@@ -517,7 +539,7 @@ std::int32_t Child::finish() {
         } while (reaped < 0 && errno == EINTR);
         pid_ = -1;
     }
-    reapOrphans(-1);
+    reapOrphans(-1, earlier_);
     return reaped > 0 ? exitCodeOf(status) : 1;
 }
 

@@ -95,10 +95,10 @@ void appendOutput(std::string& output, const char* data, std::size_t size);
 //   take turns, as signal dispositions belong to the process.
 // - Linux: the caller becomes a child subreaper (and stays one), so that a
 //   process the child moves out of its group (setsid) is handed to the
-//   caller when the child ends. At the limit and at the end every child of
-//   the caller but the run's own is killed and reaped: the caller must
-//   have no children of its own while a run lasts. Elsewhere on POSIX such
-//   a process escapes the run.
+//   caller when the child ends. At the limit and at the end every child the
+//   caller gained during the run, but the run's own, is killed and reaped;
+//   children it had before are left alone. Elsewhere on POSIX such a
+//   process escapes the run.
 // - Windows: the job object kills the child and everything it started when
 //   the caller ends, however it ends. A batch file (.bat, .cmd) is never
 //   started, as cmd.exe would reinterpret its command line: errorMessage

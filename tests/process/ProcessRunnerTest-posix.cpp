@@ -2,21 +2,31 @@
 // the caller and of the child.
 #include "ChildRuns.h"
 #include "process/ProcessRunnerTesting.h"
+#include "testsupport/Platform.h"
+#include "testsupport/Processes.h"
+#include "testsupport/TempDir.h"
 
 #include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+extern char** environ; // NOLINT(readability-redundant-declaration): not every libc declares it
+
 namespace hbk {
 namespace {
 
+using namespace std::chrono_literals;
 using test::kChild;
 using test::runChild;
+using test::TempDir;
 
 // Sets a disposition for the lifetime of the object, then puts the
 // previous one back.
@@ -92,6 +102,28 @@ TEST(PosixProcessRunnerTest, CallersDispositionsAreBackAfterEveryRun) {
             break;
         }
     }
+}
+
+TEST(PosixProcessRunnerTest, CallersOwnChildrenOutliveTheSweep) {
+    if (!test::kLinux) {
+        GTEST_SKIP() << "the sweep of what a run leaves behind is Linux's";
+    }
+    // A child of the caller's, started before the run: not the run's to kill,
+    // even when the run sweeps up a daemon its child left.
+    std::string program = kChild.string();
+    std::string sleep = "sleep=60000";
+    char* argv[] = {program.data(), sleep.data(), nullptr};
+    pid_t own = -1;
+    ASSERT_EQ(posix_spawn(&own, program.c_str(), nullptr, nullptr, argv, environ), 0);
+    const TempDir dir;
+    const std::filesystem::path daemonFile = dir.path() / "daemon.pid";
+    const ProcessResult result = runChild({"daemon=60000," + daemonFile.string(), "exit=0"}, 1500);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(test::processGone(test::readId(daemonFile), 5s));
+    int status = 0;
+    EXPECT_EQ(waitpid(own, &status, WNOHANG), 0); // still running
+    kill(own, SIGKILL);
+    waitpid(own, &status, 0);
 }
 
 } // namespace
