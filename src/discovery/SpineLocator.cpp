@@ -47,17 +47,18 @@ std::vector<fs::path> findInstallations(const SpineConventions& conventions,
 
 std::optional<fs::path> resolveExecutable(const fs::path& supplied,
                                           const SpineConventions& conventions) {
-    fs::path candidate = supplied;
-    if (isDirectory(candidate)) {
-        const auto& names = conventions.folderExecutables;
-        const auto found = std::find_if(names.begin(), names.end(), [&](const char* name) {
-            return isRegularFile(supplied / fs::path(name));
-        });
-        if (found == names.end()) {
-            return std::nullopt;
+    if (isDirectory(supplied)) {
+        // The first name inside that is a regular file; nothing else counts.
+        for (const char* name : conventions.folderExecutables) {
+            const fs::path inside = supplied / fs::path(name);
+            if (isRegularFile(inside)) {
+                return normalizePath(inside);
+            }
         }
-        candidate /= fs::path(*found);
-    } else if (candidate.extension() == fs::path(".exe")) {
+        return std::nullopt;
+    }
+    fs::path candidate = supplied;
+    if (candidate.extension() == fs::path(".exe")) {
         fs::path sibling = candidate;
         sibling.replace_extension(fs::path(".com"));
         if (isRegularFile(sibling)) {
